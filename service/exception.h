@@ -41,6 +41,13 @@ class EConvertError : public Exception {
   EConvertError(std::string cls, std::string m) : Exception(std::move(cls), std::move(m)) {}
 };
 
+// An invoice file whose bytes are not valid text in their encoding, or that
+// holds a character XML 1.0 does not allow.
+class EEncodingError : public Exception {
+ public:
+  explicit EEncodingError(std::string m) : Exception("EEncodingError", std::move(m)) {}
+};
+
 // A file that cannot be opened or read.
 class EFOpenError : public Exception {
  public:

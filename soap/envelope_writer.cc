@@ -1,1 +1,516 @@
-// placeholder
+// The request half of the converter: an operation call becomes a SOAP
+// envelope, written as a document tree from the registries and the property
+// descriptors, then serialized.
+#include <algorithm>
+#include <functional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "service/invoke_registry.h"
+#include "service/option_text.h"
+#include "service/type_registry.h"
+#include "soap/base64.h"
+#include "soap/converter.h"
+#include "soap/soap_errors.h"
+#include "soap/xml_document.h"
+
+namespace vorn {
+namespace {
+
+using xml::Document;
+using xml::Node;
+
+// Object-convert options passed from a parent to the writing of one object.
+enum ObjectConvertOption : uint32_t {
+  ocoDontPrefixNode = 1,
+  ocoDontSerializeProps = 2,
+  ocoDontPutTypeAttr = 4,
+};
+
+std::string Format(std::string_view pattern, std::string_view arg) {
+  std::string out(pattern);
+  out.replace(out.find("%s"), 2, arg);
+  return out;
+}
+
+// The entries of an array, whatever holds it: a property of an object or an
+// argument of the call.
+struct ArraySource {
+  size_t length = 0;
+  std::function<NativeValue(size_t)> value;           // simple entries
+  std::function<const TRemotable*(size_t)> object;    // object entries
+  std::function<const Variant&(size_t)> variant;      // variant entries
+  const TByteDynArray* bytes = nullptr;               // byte arrays
+};
+
+ArraySource PropertyArray(const TRemotable& obj, const PropInfo& prop) {
+  const PropAccess& a = *prop.access;
+  const TypeInfo* elem = prop.type->element;
+  ArraySource s;
+  s.length = a.ArrayLength(obj);
+  if (prop.type->IsByteArray()) {
+    s.bytes = &a.GetBytes(obj);
+    return s;
+  }
+  s.value = [&a, &obj, elem](size_t i) -> NativeValue {
+    switch (elem->kind) {
+      case TypeKind::Float: return a.ArrayFloat(obj, i);
+      case TypeKind::String: return a.ArrayString(obj, i);
+      default: return a.ArrayOrd(obj, i);
+    }
+  };
+  s.object = [&a, &obj](size_t i) { return a.ArrayObject(obj, i); };
+  s.variant = [&a, &obj](size_t i) -> const Variant& { return a.ArrayVariant(obj, i); };
+  return s;
+}
+
+ArraySource ArgumentArray(const TypeInfo* type, const ArrayValue& v) {
+  ArraySource s;
+  if (type->IsByteArray()) {
+    s.bytes = &v.bytes;
+    s.length = v.bytes.size();
+    return s;
+  }
+  const TypeInfo* elem = type->element;
+  switch (elem->kind) {
+    case TypeKind::Class: s.length = v.objects.size(); break;
+    case TypeKind::Variant: s.length = v.variants.size(); break;
+    case TypeKind::String: s.length = v.strings.size(); break;
+    case TypeKind::Float: s.length = v.floats.size(); break;
+    default: s.length = v.ords.size(); break;
+  }
+  s.value = [&v, elem](size_t i) -> NativeValue {
+    switch (elem->kind) {
+      case TypeKind::Float: return v.floats[i];
+      case TypeKind::String: return v.strings[i];
+      default: return v.ords[i];
+    }
+  };
+  s.object = [&v](size_t i) -> const TRemotable* { return v.objects[i].get(); };
+  s.variant = [&v](size_t i) -> const Variant& { return v.variants[i]; };
+  return s;
+}
+
+class EnvelopeWriter {
+ public:
+  EnvelopeWriter(TSOAPConvertOptions options) : options_(options) {}
+
+  std::string Write(const TIntfMetaData& intf, int meth_num, const TInvContext& ctx);
+
+ private:
+  friend class ObjectWriterContext;
+
+  void WriteParameter(Node wrapper, const ParamInfo& param, const InvArg& arg,
+                      std::string_view name, std::string_view ns, uint32_t flags);
+  // Writes an object (or its null element) named `name` in `ns` under
+  // `parent`, declared as `declared`.
+  void WriteObject(Node parent, std::string_view name, std::string_view ns,
+                   const TRemotable* obj, const ClassInfo& declared, bool child_ns_from_class,
+                   std::string_view child_ns, uint32_t oco);
+  Node ObjInstanceToSOAP(const TRemotable& obj, Node parent, std::string_view name,
+                         std::string_view ns, std::string_view child_ns, const ClassInfo& declared,
+                         uint32_t oco, const std::string* value_text);
+  void WriteTypeAttribute(Node el, const ClassInfo& cls);
+  void WriteProperties(const TRemotable& obj, Node el, std::string_view child_ns, uint32_t oco);
+  void WriteProperty(const TRemotable& obj, const PropInfo& prop, Node el,
+                     std::string_view child_ns, bool multi_ns, SerializationOptions so,
+                     uint32_t oco);
+  void WriteAttribute(Node el, const PropInfo& prop, const std::string& xml_name,
+                      const std::string* ns_option, const std::string& text, SerializationOptions so);
+  void WriteArray(Node parent, std::string_view name, std::string_view ns, const TypeInfo* type,
+                  const ArraySource& src, bool inline_array, std::string_view option_text);
+  void WriteVariant(Node parent, std::string_view name, std::string_view ns, const Variant& v);
+  Node Scalar(Node parent, std::string_view name, std::string_view ns, std::string_view text);
+  Node NilNode(Node parent, std::string_view name, std::string_view ns);
+  Node NullNode(Node parent, std::string_view name);
+  // Whether the class and its ancestors up to TRemotable are registered
+  // under more than one namespace.
+  bool HasSeveralNamespaces(const ClassInfo& cls);
+
+  TSOAPConvertOptions options_;
+  Document doc_ = Document::New();
+  Node body_;
+  std::vector<const TRemotable*> writing_;  // objects being written: the cycle check
+};
+
+// What an object sees of the writer when it writes itself.
+class ObjectWriterContext : public SoapObjectWriter {
+ public:
+  ObjectWriterContext(EnvelopeWriter& w, Node parent, std::string_view name, std::string_view ns,
+                      std::string_view child_ns, const ClassInfo& declared, uint32_t oco)
+      : w_(w), parent_(parent), name_(name), ns_(ns), child_ns_(child_ns), declared_(declared),
+        oco_(oco) {}
+
+  void WriteObjectInstance(const TRemotable& obj) override {
+    w_.ObjInstanceToSOAP(obj, parent_, name_, ns_, child_ns_, declared_, oco_, nullptr);
+  }
+  void WriteValueText(const TRemotable& obj, std::string_view text) override {
+    const std::string t(text);
+    w_.ObjInstanceToSOAP(obj, parent_, name_, ns_, child_ns_, declared_,
+                         oco_ | ocoDontSerializeProps, &t);
+  }
+
+ private:
+  EnvelopeWriter& w_;
+  Node parent_;
+  std::string_view name_, ns_, child_ns_;
+  const ClassInfo& declared_;
+  uint32_t oco_;
+};
+
+std::string EnvelopeWriter::Write(const TIntfMetaData& intf, int meth_num,
+                                  const TInvContext& ctx) {
+  const TIntfMethEntry& meth = intf.MDA.at(static_cast<size_t>(meth_num));
+  const InterfaceInfo& info = *intf.Info;
+  const bool soap12 = options_.Has(TSOAPConvertOption::soSOAP12);
+  const bool document = options_.Has(TSOAPConvertOption::soDocument);
+  const std::string_view env_ns = soap12 ? kSoap12EnvelopeNS : kSoap11EnvelopeNS;
+
+  Node envelope = doc_.AddElement(Node(), "SOAP-ENV:Envelope", env_ns);
+  doc_.DeclareNamespace(envelope, "xsd", kXMLSchemaNS);
+  doc_.DeclareNamespace(envelope, "xsi", kXMLSchemaInstanceNS);
+  if (!document) doc_.DeclareNamespace(envelope, "SOAP-ENC", kSoapEncodingNS);
+  body_ = doc_.AddElement(envelope, "SOAP-ENV:Body", env_ns);
+
+  TInvokableClassRegistry& reg = InvRegistry();
+  std::string op_ns = reg.GetNamespaceByGUID(info.guid);
+  const auto minfo = reg.GetMethodInfo(info, meth.Name);
+  std::string request_ns;
+  if (IsOptionText(minfo.return_name) && GetRegInfo(minfo.return_name, "RequestNS", request_ns)) {
+    op_ns = request_ns;
+  }
+  Node wrapper = body_;
+  if (!(document && options_.Has(TSOAPConvertOption::soLiteralParams))) {
+    wrapper = doc_.AddElement(body_, minfo.ext_name, op_ns);
+  }
+  for (size_t i = 0; i < meth.Params.size(); ++i) {
+    const ParamInfo& param = meth.Params[i];
+    const auto pinfo = reg.GetParamInfo(info, meth.Name, param.name);
+    if (param.is_out || (pinfo.flags & IS_NOT_WRITTEN)) continue;
+    std::string ns = op_ns;
+    if (pinfo.flags & IS_UNQL) {
+      ns.clear();
+    } else if (pinfo.flags & IS_REF) {
+      std::string opt;
+      ns = GetRegInfo(pinfo.ns, "Namespace", opt) ? opt : pinfo.ns;
+    }
+    WriteParameter(wrapper, param, ctx.args.at(i), pinfo.ext_name, ns, pinfo.flags);
+  }
+  return doc_.Serialize();
+}
+
+void EnvelopeWriter::WriteParameter(Node wrapper, const ParamInfo& param, const InvArg& arg,
+                                    std::string_view name, std::string_view ns, uint32_t flags) {
+  const TypeInfo* type = param.type;
+  RemTypeRegistry().TypeInfoToXSD(type);  // every type that travels has an XML type
+  switch (type->kind) {
+    case TypeKind::Class:
+      WriteObject(wrapper, name, ns, arg.object, *type->class_info, true, "", ocoDontPrefixNode);
+      return;
+    case TypeKind::DynArray: {
+      static const ArrayValue kEmpty;
+      const bool inline_array =
+          (flags & IS_UNBD) ||
+          RemTypeRegistry().SerializeOptions(type).Has(SerializationOption::xoInlineArrays);
+      WriteArray(wrapper, name, ns, type, ArgumentArray(type, arg.array ? *arg.array : kEmpty),
+                 inline_array, "");
+      return;
+    }
+    case TypeKind::Variant: {
+      const Variant* v = std::get_if<Variant>(&arg.value);
+      WriteVariant(wrapper, name, ns, v ? *v : Variant());
+      return;
+    }
+    case TypeKind::Set:
+    case TypeKind::Method:
+    case TypeKind::Array:
+    case TypeKind::Record:
+    case TypeKind::Interface:
+      throw ESOAPDomConvertError(
+          Format("Datatype of TypeKind: %s not supported as argument for remote invocation",
+                 KindName(type->kind)));
+    case TypeKind::Unknown:
+    case TypeKind::Integer:
+    case TypeKind::Char:
+    case TypeKind::Enumeration:
+    case TypeKind::Float:
+    case TypeKind::String:
+    case TypeKind::Int64:
+    case TypeKind::ClassRef:
+      Scalar(wrapper, name, ns, CastNativeToSoap(type, arg.value));
+      return;
+  }
+}
+
+void EnvelopeWriter::WriteObject(Node parent, std::string_view name, std::string_view ns,
+                                 const TRemotable* obj, const ClassInfo& declared,
+                                 bool child_ns_from_class, std::string_view child_ns,
+                                 uint32_t oco) {
+  if (obj == nullptr) {
+    NullNode(parent, name);
+    return;
+  }
+  std::string own_ns;
+  if (child_ns_from_class) {
+    own_ns = RemTypeRegistry().ClassToURI(obj->ClassType()).uri;
+    child_ns = own_ns;
+  }
+  if (std::find(writing_.begin(), writing_.end(), obj) != writing_.end()) {
+    throw ESOAPDomConvertError(
+        Format("Must enable multiref output for objects when serializing a graph of objects - (%s)",
+               obj->ClassType().name));
+  }
+  writing_.push_back(obj);
+  struct Pop {
+    std::vector<const TRemotable*>& v;
+    ~Pop() { v.pop_back(); }
+  } pop{writing_};
+  ObjectWriterContext ctx(*this, parent, name, ns, child_ns, declared, oco);
+  obj->ObjectToSOAP(ctx);
+}
+
+Node EnvelopeWriter::ObjInstanceToSOAP(const TRemotable& obj, Node parent, std::string_view name,
+                                       std::string_view ns, std::string_view child_ns,
+                                       const ClassInfo& declared, uint32_t oco,
+                                       const std::string* value_text) {
+  const ClassInfo& cls = obj.ClassType();
+  const SerializationOptions so =
+      RemTypeRegistry().SerializeOptions(cls.type_info) | obj.FSerializationOptions;
+  Node el = so.Has(SerializationOption::xoHolderClass) ? parent : doc_.AddElement(parent, name, ns);
+  if (!(oco & ocoDontPutTypeAttr) && !so.Has(SerializationOption::xoLiteralParam) &&
+      &cls != &declared && cls.InheritsFrom(declared)) {
+    WriteTypeAttribute(el, cls);
+  }
+  if (value_text != nullptr) {
+    doc_.SetText(el, *value_text);
+  } else if (!(oco & ocoDontSerializeProps)) {
+    WriteProperties(obj, el, child_ns, oco);
+  }
+  return el;
+}
+
+void EnvelopeWriter::WriteTypeAttribute(Node el, const ClassInfo& cls) {
+  const XSDName xsd = RemTypeRegistry().ClassToURI(cls);
+  std::string prefix;
+  if (!doc_.FindPrefix(el, xsd.uri, prefix)) {
+    prefix = doc_.NewPrefix(el);
+    doc_.DeclareNamespace(body_, prefix, xsd.uri);
+  }
+  doc_.SetAttributeNS(el, "type", kXMLSchemaInstanceNS,
+                      prefix.empty() ? xsd.name : prefix + ":" + xsd.name);
+}
+
+bool EnvelopeWriter::HasSeveralNamespaces(const ClassInfo& cls) {
+  std::string first;
+  for (const ClassInfo* c = &cls; c != nullptr && c != &TRemotable::StaticClass(); c = c->parent) {
+    std::string uri = RemTypeRegistry().ClassToURI(*c).uri;
+    if (c == &cls) {
+      first = std::move(uri);
+    } else if (uri != first) {
+      return true;
+    }
+  }
+  return false;
+}
+
+void EnvelopeWriter::WriteProperties(const TRemotable& obj, Node el, std::string_view child_ns,
+                                     uint32_t oco) {
+  const ClassInfo& cls = obj.ClassType();
+  const PropList& props = cls.Properties();
+  const SerializationOptions so =
+      RemTypeRegistry().SerializeOptions(cls.type_info) | obj.FSerializationOptions;
+  if (so.Has(SerializationOption::xoSimpleTypeWrapper) && props.size() == 1) {
+    doc_.SetText(el, GetObjectPropAsText(obj, props.front()));
+    return;
+  }
+  const bool multi_ns = HasSeveralNamespaces(cls);
+  for (const PropInfo& prop : props) WriteProperty(obj, prop, el, child_ns, multi_ns, so, oco);
+}
+
+void EnvelopeWriter::WriteProperty(const TRemotable& obj, const PropInfo& prop, Node el,
+                                   std::string_view child_ns, bool multi_ns,
+                                   SerializationOptions so, uint32_t oco) {
+  if ((prop.flags & IS_OPTN) && !prop.IsStored(obj)) return;
+  if (prop.flags & IS_TEXT) {
+    doc_.SetText(el, GetObjectPropAsText(obj, prop));
+    return;
+  }
+  TRemotableTypeRegistry& types = RemTypeRegistry();
+  const std::string ext = types.GetExternalPropName(obj.ClassType().type_info, prop.name);
+  std::string xml_name = ext;
+  std::string option_text;
+  std::string ns_option;
+  bool has_ns_option = false;
+  if (IsOptionText(ext)) {
+    option_text = ext;
+    if (!GetRegInfo(ext, "ExtName", xml_name)) xml_name = std::string(prop.name);
+    has_ns_option = GetRegInfo(ext, "Namespace", ns_option);
+  }
+  std::string ns;
+  if (has_ns_option) {
+    ns = ns_option;
+  } else if (prop.flags & IS_UNQL) {
+  } else if (prop.flags & IS_REF) {
+    ns = types.TypeInfoToXSD(prop.type).uri;
+  } else if (multi_ns) {
+    ns = types.ClassToURI(*prop.declared_in).uri;
+  } else {
+    ns = child_ns;
+  }
+  const PropAccess& access = *prop.access;
+  switch (prop.type->kind) {
+    case TypeKind::Class: {
+      const ClassInfo& declared = *prop.type->class_info;
+      if (prop.IsAttribute()) {
+        const TRemotable* v = access.GetObject(obj);
+        if (v != nullptr) {
+          WriteAttribute(el, prop, xml_name, has_ns_option ? &ns_option : nullptr,
+                         GetObjectPropAsText(obj, prop), so);
+        }
+        return;
+      }
+      const TRemotable* v = access.GetObject(obj);
+      if (v == nullptr) {
+        (prop.flags & IS_REF) ? NullNode(el, xml_name) : NilNode(el, xml_name, ns);
+        return;
+      }
+      const std::string decl_ns = types.ClassToURI(declared).uri;
+      WriteObject(el, xml_name, ns, v, declared, false, decl_ns, oco);
+      return;
+    }
+    case TypeKind::DynArray: {
+      const bool inline_array = so.Has(SerializationOption::xoInlineArrays) || prop.IsUnbounded();
+      WriteArray(el, xml_name, ns, prop.type, PropertyArray(obj, prop), inline_array,
+                 option_text);
+      return;
+    }
+    case TypeKind::Variant:
+      WriteVariant(el, xml_name, ns, access.GetVariant(obj));
+      return;
+    case TypeKind::Unknown:
+    case TypeKind::Integer:
+    case TypeKind::Char:
+    case TypeKind::Enumeration:
+    case TypeKind::Float:
+    case TypeKind::String:
+    case TypeKind::Set:
+    case TypeKind::Method:
+    case TypeKind::Array:
+    case TypeKind::Record:
+    case TypeKind::Interface:
+    case TypeKind::Int64:
+    case TypeKind::ClassRef:
+      if (prop.IsAttribute()) {
+        WriteAttribute(el, prop, xml_name, has_ns_option ? &ns_option : nullptr,
+                       GetObjectPropAsText(obj, prop), so);
+      } else {
+        Scalar(el, xml_name, ns, GetObjectPropAsText(obj, prop));
+      }
+      return;
+  }
+}
+
+void EnvelopeWriter::WriteAttribute(Node el, const PropInfo& prop, const std::string& xml_name,
+                                    const std::string* ns_option, const std::string& text,
+                                    SerializationOptions so) {
+  Node target = el;
+  if (so.Has(SerializationOption::xoAttributeOnLastMember)) {
+    for (Node c = el.FirstElementChild(); c; c = c.NextElementSibling()) target = c;
+  }
+  std::string ns;
+  if (ns_option != nullptr) {
+    ns = *ns_option;
+  } else if (prop.flags & IS_QUAL) {
+    ns = RemTypeRegistry().ClassToURI(*prop.declared_in).uri;
+  }
+  if (ns.empty()) {
+    doc_.SetAttribute(target, xml_name, text);
+    return;
+  }
+  std::string prefix;
+  if (!doc_.FindPrefix(target, ns, prefix) || prefix.empty()) {
+    prefix = doc_.NewPrefix(target);
+    doc_.DeclareNamespace(body_, prefix, ns);
+  }
+  doc_.SetAttributeNS(target, xml_name, ns, text);
+}
+
+void EnvelopeWriter::WriteArray(Node parent, std::string_view name, std::string_view ns,
+                                const TypeInfo* type, const ArraySource& src, bool inline_array,
+                                std::string_view option_text) {
+  const TypeInfo* elem = type->element;
+  TRemotableTypeRegistry& types = RemTypeRegistry();
+  if (type->IsByteArray()) {
+    if (src.bytes != nullptr && !src.bytes->empty()) {
+      Scalar(parent, name, ns, EncodeBase64(*src.bytes));
+    } else {
+      NullNode(parent, name);
+    }
+    return;
+  }
+  std::string item_name = types.TypeInfoToXSD(elem).name;
+  std::string item_ns(ns);
+  Node container = parent;
+  if (inline_array) {
+    item_name = std::string(name);
+  } else {
+    container = doc_.AddElement(parent, name, ns);
+    std::string opt;
+    if (GetRegInfo(option_text, "ArrayItemName", opt)) item_name = opt;
+    if (GetRegInfo(option_text, "Namespace", opt)) item_ns = opt;
+  }
+  for (size_t i = 0; i < src.length; ++i) {
+    switch (elem->kind) {
+      case TypeKind::Class:
+        WriteObject(container, item_name, item_ns, src.object(i), *elem->class_info, true, "",
+                    ocoDontPrefixNode);
+        break;
+      case TypeKind::Variant:
+        WriteVariant(container, item_name, item_ns, src.variant(i));
+        break;
+      default:
+        Scalar(container, item_name, item_ns, CastNativeToSoap(elem, src.value(i)));
+        break;
+    }
+  }
+}
+
+void EnvelopeWriter::WriteVariant(Node parent, std::string_view name, std::string_view ns,
+                                  const Variant& v) {
+  if (v.IsNil()) {
+    NullNode(parent, name);
+  } else if (v.kind() == Variant::Kind::Array) {
+    Node el = doc_.AddElement(parent, name, ns);
+    for (const Variant& item : v.AsArray()) WriteVariant(el, "item", ns, item);
+  } else {
+    Scalar(parent, name, ns, CastNativeToSoap(VariantTypeInfo(), v));
+  }
+}
+
+Node EnvelopeWriter::Scalar(Node parent, std::string_view name, std::string_view ns,
+                            std::string_view text) {
+  Node el = doc_.AddElement(parent, name, ns);
+  doc_.SetText(el, text);
+  return el;
+}
+
+Node EnvelopeWriter::NilNode(Node parent, std::string_view name, std::string_view ns) {
+  Node el = doc_.AddElement(parent, name, ns);
+  doc_.SetAttributeNS(el, "nil", kXMLSchemaInstanceNS, "true");
+  return el;
+}
+
+Node EnvelopeWriter::NullNode(Node parent, std::string_view name) {
+  return NilNode(parent, name, "");
+}
+
+}  // namespace
+
+std::string TOPToSoapDomConvert::InvContextToMsg(const TIntfMetaData& intf, int meth_num,
+                                                 const TInvContext& ctx) {
+  EnvelopeWriter writer(Options);
+  return writer.Write(intf, meth_num, ctx);
+}
+
+}  // namespace vorn

@@ -1,1 +1,422 @@
-// placeholder
+// The reply half of the converter: reply bytes become the call's result
+// object, or the SOAP fault is raised as an exception.
+#include <algorithm>
+#include <cctype>
+#include <string>
+#include <vector>
+
+#include "service/invoke_registry.h"
+#include "service/option_text.h"
+#include "service/type_registry.h"
+#include "soap/base64.h"
+#include "soap/converter.h"
+#include "soap/soap_errors.h"
+#include "soap/xml_document.h"
+
+namespace vorn {
+namespace {
+
+using xml::Node;
+using xml::NodeKind;
+
+// Instance namespaces of earlier XML Schema drafts, tried for type attributes.
+constexpr std::string_view kOlderInstanceNS[] = {
+    "http://www.w3.org/1999/XMLSchema-instance",
+    "http://www.w3.org/2000/10/XMLSchema-instance",
+    "http://www.w3.org/2000/XMLSchema-instance",
+};
+
+std::string Format(std::string_view pattern, std::initializer_list<std::string_view> args) {
+  std::string out;
+  auto arg = args.begin();
+  for (size_t i = 0; i < pattern.size(); ++i) {
+    if (pattern[i] == '%' && i + 1 < pattern.size() && pattern[i + 1] == 's' &&
+        arg != args.end()) {
+      out += *arg++;
+      ++i;
+    } else {
+      out += pattern[i];
+    }
+  }
+  return out;
+}
+
+bool SameTextIgnoringCase(std::string_view a, std::string_view b) {
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+           return std::tolower(static_cast<unsigned char>(x)) ==
+                  std::tolower(static_cast<unsigned char>(y));
+         });
+}
+
+bool IsTrueText(std::string_view v) { return v == "1" || SameTextIgnoringCase(v, "true"); }
+
+// xsi:nil="true" (or "1"); for simple values also xsi:NULL.
+bool IsNil(Node node, bool simple) {
+  if (!node) return true;
+  std::string v;
+  if (node.GetAttribute("nil", kXMLSchemaInstanceNS, v) && IsTrueText(v)) return true;
+  return simple && node.GetAttribute("NULL", kXMLSchemaInstanceNS, v) && IsTrueText(v);
+}
+
+// The text of an entry of an array of simple values: its single text or
+// CDATA child, or "" when it has none.
+std::string SingleNodeText(Node node) {
+  Node child = node.FirstChild();
+  if (!child) return "";
+  if (child.NextSibling() ||
+      (child.Kind() != NodeKind::Text && child.Kind() != NodeKind::CData)) {
+    throw EXMLDocError(Format("Element \"%s\" does not contain a single text node", {node.Name()}));
+  }
+  return child.Value();
+}
+
+class ResponseReader {
+ public:
+  explicit ResponseReader(TSOAPConvertOptions options) : options_(options) {}
+
+  void Read(std::string_view reply, const TIntfMetaData& intf, const TIntfMethEntry& method,
+            TInvContext& ctx);
+
+  std::unique_ptr<TRemotable> ReadObject(Node node, const ClassInfo& declared);
+  void ReadObjectProperties(TRemotable& obj, Node node);
+
+ private:
+  void ProcessSuccess(Node msg, const TIntfMetaData& intf, const TIntfMethEntry& method,
+                      TInvContext& ctx);
+  [[noreturn]] void ProcessFault(Node fault);
+  Node FindResultElement(Node msg, const InterfaceInfo& info, const std::string& return_name);
+  void ReadResult(Node node, const TypeInfo* type, InvResult& result);
+  ArrayValue ReadArray(Node node, const TypeInfo* type);
+  Variant ReadVariant(Node node);
+  const ClassInfo* TypeAttributeClass(Node node);
+
+  TSOAPConvertOptions options_;
+};
+
+// What an object sees of the reader when it reads itself.
+class ObjectReaderContext : public SoapObjectReader {
+ public:
+  ObjectReaderContext(ResponseReader& r, Node node) : r_(r), node_(node) {}
+  void ReadObjectProperties(TRemotable& obj) override { r_.ReadObjectProperties(obj, node_); }
+  std::string ElementText() override { return node_.Text(); }
+
+ private:
+  ResponseReader& r_;
+  Node node_;
+};
+
+void ResponseReader::Read(std::string_view reply, const TIntfMetaData& intf,
+                          const TIntfMethEntry& method, TInvContext& ctx) {
+  const xml::Document doc = xml::Document::Parse(reply);
+  const Node env = doc.DocumentElement();
+  if (!env) throw ESOAPDomConvertError("Invalid SOAP Response");
+  const std::string_view expected =
+      options_.Has(TSOAPConvertOption::soSOAP12) ? kSoap12EnvelopeNS : kSoap11EnvelopeNS;
+  const std::string env_ns = env.NamespaceURI();
+  if (env.LocalName() != "Envelope" || (env_ns != kSoap11EnvelopeNS && env_ns != kSoap12EnvelopeNS)) {
+    throw ESOAPDomConvertError(Format("DocumentElement %s:%s expected, %s:%s found",
+                                      {expected, "Envelope", env_ns, env.LocalName()}));
+  }
+  if (!env.HasChildNodes()) throw ESOAPDomConvertError("Invalid SOAP request");
+  bool seen_header = false;
+  bool seen_body = false;
+  for (Node child : env.Children()) {
+    if (child.Kind() != NodeKind::Element) continue;
+    const std::string name = child.LocalName();
+    if (name == "Header") {
+      if (seen_header) throw ESOAPDomConvertError("Invalid SOAP response");
+      seen_header = true;  // no header classes are registered: nothing claims the entries
+    } else if (name == "Body") {
+      if (seen_body) throw ESOAPDomConvertError("Invalid SOAP response");
+      seen_body = true;
+      const Node msg = child.FirstElementChild();
+      if (!msg) continue;
+      if (msg.LocalName() == "Fault") ProcessFault(msg);
+      ProcessSuccess(msg, intf, method, ctx);
+    }
+  }
+}
+
+Node ResponseReader::FindResultElement(Node msg, const InterfaceInfo& info,
+                                       const std::string& return_name) {
+  if (!return_name.empty()) {
+    for (Node c : msg.Children()) {
+      if (c.Kind() == NodeKind::Element && SameTextIgnoringCase(c.LocalName(), return_name)) {
+        return c;
+      }
+    }
+  }
+  if (msg.FirstElementChild() && !msg.FirstElementChild().NextElementSibling()) {
+    return msg.FirstElementChild();
+  }
+  const std::string names = InvRegistry().GetReturnParamNames(info);
+  std::vector<std::string> list;
+  size_t start = 0;
+  for (size_t i = 0; i <= names.size(); ++i) {
+    if (i == names.size() || names[i] == ';' || names[i] == ',') {
+      if (i > start) list.push_back(names.substr(start, i - start));
+      start = i + 1;
+    }
+  }
+  for (Node c = msg.FirstElementChild(); c; c = c.NextElementSibling()) {
+    for (const std::string& n : list) {
+      if (SameTextIgnoringCase(c.LocalName(), n)) return c;
+    }
+  }
+  return Node();
+}
+
+void ResponseReader::ProcessSuccess(Node msg, const TIntfMetaData& intf,
+                                    const TIntfMethEntry& method, TInvContext& ctx) {
+  const auto minfo = InvRegistry().GetMethodInfo(*intf.Info, method.Name);
+  std::string return_name = minfo.return_name;
+  if (IsOptionText(minfo.return_name)) {
+    if (!GetRegInfo(minfo.return_name, "ReturnName", return_name)) return_name.clear();
+  }
+  const TypeInfo* result_type = method.ResultInfo;
+  if (result_type == nullptr || ctx.result == nullptr) return;
+  const bool class_or_variant =
+      result_type->kind == TypeKind::Class || result_type->kind == TypeKind::Variant;
+  const Node found = FindResultElement(msg, *intf.Info, return_name);
+  if (!found) {
+    if (class_or_variant) return;
+    throw ESOAPDomConvertError(Format(
+        "SOAP Response Packet: element matching function return not found, received \"%s\"",
+        {msg.Xml()}));
+  }
+  ReadResult(found, result_type, *ctx.result);
+}
+
+void ResponseReader::ReadResult(Node node, const TypeInfo* type, InvResult& result) {
+  switch (type->kind) {
+    case TypeKind::Class:
+      result.object = ReadObject(node, *type->class_info);
+      break;
+    case TypeKind::DynArray:
+      result.array = ReadArray(node, type);
+      break;
+    case TypeKind::Variant:
+      result.value = ReadVariant(node);
+      break;
+    default: {
+      NativeValue v;
+      if (!CastSoapToNative(type, node.Text(), IsNil(node, true), v)) {
+        throw ESOAPDomConvertError(Format("Type mismatch in parameter %s", {node.Name()}));
+      }
+      result.value = std::move(v);
+      break;
+    }
+  }
+  result.written = true;
+}
+
+const ClassInfo* ResponseReader::TypeAttributeClass(Node node) {
+  std::string value;
+  bool found = node.GetAttribute("type", kXMLSchemaInstanceNS, value);
+  if (!found && options_.Has(TSOAPConvertOption::soTryAllSchema)) {
+    for (std::string_view ns : kOlderInstanceNS) {
+      if ((found = node.GetAttribute("type", ns, value))) break;
+    }
+  }
+  if (!found && !node.GetAttribute("type", "", value)) return nullptr;
+  std::string uri = node.NamespaceURI();
+  std::string name = value;
+  if (const size_t colon = value.find(':'); colon != std::string::npos) {
+    uri = node.LookupNamespaceURI(value.substr(0, colon));
+    name = value.substr(colon + 1);
+  }
+  return RemTypeRegistry().URIToClass(uri, name);
+}
+
+std::unique_ptr<TRemotable> ResponseReader::ReadObject(Node node, const ClassInfo& declared) {
+  if (IsNil(node, false)) return nullptr;
+  const ClassInfo* cls = &declared;
+  if (const ClassInfo* typed = TypeAttributeClass(node);
+      typed != nullptr && typed->InheritsFrom(declared) && typed->create != nullptr) {
+    cls = typed;
+  }
+  if (cls->create == nullptr) return nullptr;
+  std::unique_ptr<TRemotable> obj = cls->NewInstance();
+  ObjectReaderContext ctx(*this, node);
+  obj->SOAPToObject(ctx);
+  return obj;
+}
+
+void ResponseReader::ReadObjectProperties(TRemotable& obj, Node node) {
+  const ClassInfo& cls = obj.ClassType();
+  const PropList& props = cls.Properties();
+  TRemotableTypeRegistry& types = RemTypeRegistry();
+  const SerializationOptions so =
+      types.SerializeOptions(cls.type_info) | obj.FSerializationOptions;
+  if (so.Has(SerializationOption::xoSimpleTypeWrapper) && props.size() == 1) {
+    SetObjectPropFromText(obj, props.front(), node.Text());
+    return;
+  }
+  std::vector<Node> children;
+  for (Node c : node.Children()) children.push_back(c);
+  std::vector<bool> consumed(children.size(), false);
+
+  for (const PropInfo& prop : props) {
+    if (prop.flags & IS_TEXT) {
+      SetObjectPropFromText(obj, prop, node.Text());
+      if (children.size() == 1) consumed[0] = true;
+      continue;
+    }
+    std::string xml_name = types.GetExternalPropName(cls.type_info, prop.name);
+    if (IsOptionText(xml_name)) {
+      std::string ext;
+      xml_name = GetRegInfo(xml_name, "ExtName", ext) ? ext : std::string(prop.name);
+    }
+    if (prop.IsAttribute()) {
+      std::string value;
+      if (node.GetAttribute(xml_name, "", value)) SetObjectPropFromText(obj, prop, value);
+      continue;
+    }
+    Node el;
+    for (size_t i = 0; i < children.size(); ++i) {
+      if (!consumed[i] && children[i].Kind() == NodeKind::Element &&
+          children[i].LocalName() == xml_name) {
+        consumed[i] = true;
+        el = children[i];
+        break;
+      }
+    }
+    if (!el) continue;  // missing elements keep their initial values
+    switch (prop.type->kind) {
+      case TypeKind::Class:
+        // A nil element leaves the property null and its setter uncalled.
+        if (auto child = ReadObject(el, *prop.type->class_info)) {
+          prop.access->SetObject(obj, std::move(child));
+        }
+        break;
+      case TypeKind::DynArray:
+        prop.access->SetArray(obj, ReadArray(el, prop.type));
+        break;
+      case TypeKind::Variant:
+        prop.access->SetVariant(obj, ReadVariant(el));
+        break;
+      case TypeKind::Integer:
+      case TypeKind::Int64:
+      case TypeKind::Float:
+        SetObjectPropFromText(obj, prop, IsNil(el, true) ? std::string("0") : el.Text());
+        break;
+      default:
+        SetObjectPropFromText(obj, prop, IsNil(el, true) ? std::string() : el.Text());
+        break;
+    }
+  }
+}
+
+ArrayValue ResponseReader::ReadArray(Node node, const TypeInfo* type) {
+  ArrayValue out;
+  if (type->IsByteArray()) {
+    out.bytes = DecodeBase64(node.Text());
+    return out;
+  }
+  const TypeInfo* elem = type->element;
+  for (Node item = node.FirstElementChild(); item; item = item.NextElementSibling()) {
+    switch (elem->kind) {
+      case TypeKind::Class:
+        out.objects.push_back(ReadObject(item, *elem->class_info));
+        break;
+      case TypeKind::Variant:
+        out.variants.push_back(ReadVariant(item));
+        break;
+      default: {
+        NativeValue v;
+        CastSoapToNative(elem, SingleNodeText(item), IsNil(item, true), v);
+        if (auto* s = std::get_if<std::string>(&v)) {
+          out.strings.push_back(std::move(*s));
+        } else if (auto* d = std::get_if<double>(&v)) {
+          out.floats.push_back(*d);
+        } else if (auto* i = std::get_if<int64_t>(&v)) {
+          out.ords.push_back(*i);
+        } else if (elem->kind == TypeKind::String) {
+          out.strings.emplace_back();
+        } else if (elem->kind == TypeKind::Float) {
+          out.floats.push_back(0);
+        } else {
+          out.ords.push_back(0);
+        }
+        break;
+      }
+    }
+  }
+  return out;
+}
+
+Variant ResponseReader::ReadVariant(Node node) {
+  if (IsNil(node, true)) return Variant::Null();
+  if (node.ChildCount() >= 2) {
+    std::vector<Variant> items;
+    for (Node c = node.FirstElementChild(); c; c = c.NextElementSibling()) {
+      items.push_back(ReadVariant(c));
+    }
+    return Variant::FromArray(std::move(items));
+  }
+  std::string type;
+  if (node.GetAttribute("type", kXMLSchemaInstanceNS, type)) {
+    const size_t colon = type.find(':');
+    const std::string local = colon == std::string::npos ? type : type.substr(colon + 1);
+    if (local == "dateTime" || local == "date" || local == "time") {
+      return Variant::FromDateTime(node.Text());
+    }
+  }
+  return Variant::FromString(node.Text());
+}
+
+void ResponseReader::ProcessFault(Node fault) {
+  const bool soap12 = options_.Has(TSOAPConvertOption::soSOAP12);
+  Node code, reason, detail, actor, node_el, role;
+  for (Node c = fault.FirstElementChild(); c; c = c.NextElementSibling()) {
+    const std::string n = c.LocalName();
+    if (soap12) {
+      if (SameTextIgnoringCase(n, "Code")) code = c;
+      if (SameTextIgnoringCase(n, "Reason")) reason = c;
+      if (SameTextIgnoringCase(n, "Detail")) detail = c;
+      if (SameTextIgnoringCase(n, "Node")) node_el = c;
+      if (SameTextIgnoringCase(n, "Role")) role = c;
+    } else {
+      if (SameTextIgnoringCase(n, "faultcode")) code = c;
+      if (SameTextIgnoringCase(n, "faultstring")) reason = c;
+      if (SameTextIgnoringCase(n, "detail")) detail = c;
+      if (SameTextIgnoringCase(n, "faultactor")) actor = c;
+    }
+  }
+  std::string message;
+  std::string lang;
+  if (reason && soap12) {
+    for (Node t = reason.FirstElementChild(); t; t = t.NextElementSibling()) {
+      if (SameTextIgnoringCase(t.LocalName(), "Text")) {
+        message = SingleNodeText(t);
+        t.GetAttribute("lang", "http://www.w3.org/XML/1998/namespace", lang);
+        break;
+      }
+    }
+  } else if (reason) {
+    message = SingleNodeText(reason);
+  }
+  if (message.empty()) message = detail ? detail.Xml() : fault.Xml();
+  ERemotableException e(message);
+  if (soap12) {
+    e.FaultReasonLang = lang;
+    if (code) e.FaultCode = code.Xml();
+    if (node_el) e.FaultNode = node_el.Text();
+    if (role) e.FaultRole = role.Text();
+  } else {
+    if (actor) e.FaultActor = actor.Text();
+    if (code) e.FaultCode = code.Text();
+  }
+  if (detail) e.FaultDetail = detail.Xml();
+  throw e;
+}
+
+}  // namespace
+
+void TOPToSoapDomConvert::ProcessResponse(std::string_view reply, const TIntfMetaData& intf,
+                                          const TIntfMethEntry& method, TInvContext& ctx) {
+  ResponseReader reader(Options);
+  reader.Read(reply, intf, method, ctx);
+}
+
+}  // namespace vorn

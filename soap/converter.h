@@ -1,0 +1,81 @@
+// The converter: turns a call into a SOAP request envelope and reads the
+// reply into the call's result or raises its fault.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "soap/invocation.h"
+
+namespace vorn {
+
+enum class TSOAPConvertOption {
+  soSendUntyped,
+  soSendMultiRefObj,
+  soSendMultiRefArray,
+  soTryAllSchema,
+  soRootRefNodesToBody,
+  soDocument,
+  soReturnSuccessForFault,
+  soUTF8InHeader,
+  soDontSendEmptyNodes,
+  soCacheMimeResponse,
+  soDontClearOutBoundHeaders,
+  soCustomFaultAtDetailsNode,
+  soLiteralParams,
+  soUTF8EncodeXML,
+  soXXXXHdr,
+  soFormElementUnqualifed,
+  soSOAP12,
+  soDontSendVarArrayType,
+};
+
+class TSOAPConvertOptions {
+ public:
+  constexpr TSOAPConvertOptions() = default;
+  constexpr TSOAPConvertOptions(std::initializer_list<TSOAPConvertOption> l) {
+    for (auto o : l) Add(o);
+  }
+  constexpr bool Has(TSOAPConvertOption o) const { return bits_ & Bit(o); }
+  constexpr void Add(TSOAPConvertOption o) { bits_ |= Bit(o); }
+  constexpr void Remove(TSOAPConvertOption o) { bits_ &= ~Bit(o); }
+  constexpr void Set(TSOAPConvertOption o, bool on) { on ? Add(o) : Remove(o); }
+
+ private:
+  static constexpr uint32_t Bit(TSOAPConvertOption o) { return 1u << static_cast<int>(o); }
+  uint32_t bits_ = 0;
+};
+
+// Namespaces of the envelope.
+inline constexpr std::string_view kSoap11EnvelopeNS = "http://schemas.xmlsoap.org/soap/envelope/";
+inline constexpr std::string_view kSoap12EnvelopeNS = "http://www.w3.org/2003/05/soap-envelope";
+inline constexpr std::string_view kSoapEncodingNS = "http://schemas.xmlsoap.org/soap/encoding/";
+inline constexpr std::string_view kXMLSchemaNS = "http://www.w3.org/2001/XMLSchema";
+inline constexpr std::string_view kXMLSchemaInstanceNS =
+    "http://www.w3.org/2001/XMLSchema-instance";
+
+class TOPToSoapDomConvert {
+ public:
+  // Options in force unless changed: soSendMultiRefObj, soTryAllSchema,
+  // soRootRefNodesToBody, soCacheMimeResponse, soUTF8EncodeXML.
+  TSOAPConvertOptions Options{TSOAPConvertOption::soSendMultiRefObj,
+                              TSOAPConvertOption::soTryAllSchema,
+                              TSOAPConvertOption::soRootRefNodesToBody,
+                              TSOAPConvertOption::soCacheMimeResponse,
+                              TSOAPConvertOption::soUTF8EncodeXML};
+
+  // The request envelope of operation `meth_num` (index in intf.MDA) as
+  // UTF-8 bytes. Throws ESOAPDomConvertError (and the value conversion
+  // errors) without returning anything; the arguments are only read.
+  std::string InvContextToMsg(const TIntfMetaData& intf, int meth_num, const TInvContext& ctx);
+
+  // Reads the reply: stores the result into ctx.result, or raises the SOAP
+  // fault as ERemotableException. Throws EDOMParseError for bytes that are not
+  // XML and ESOAPDomConvertError for a reply of the wrong shape. A reply
+  // without a result leaves the result place unwritten.
+  void ProcessResponse(std::string_view reply, const TIntfMetaData& intf,
+                       const TIntfMethEntry& method, TInvContext& ctx);
+};
+
+}  // namespace vorn
