@@ -1,1 +1,147 @@
-// placeholder
+// The remote object's pipeline, driven through IService with a web node that
+// records the request and answers with a canned reply.
+#include <gtest/gtest.h>
+
+#include "service/service.h"
+#include "soap/soap_errors.h"
+#include "transport/http_errors.h"
+#include "transport/rio.h"
+
+namespace vorn {
+namespace {
+
+struct NodeLog {
+  std::vector<std::string> requests;
+  std::vector<int> indexes;
+  bool destroyed = false;
+};
+
+class FakeWebNode : public IWebNode {
+ public:
+  FakeWebNode(NodeLog& log, std::vector<std::string> replies)
+      : log_(log), replies_(std::move(replies)) {}
+  ~FakeWebNode() override { log_.destroyed = true; }
+
+  void BeforeExecute(const TIntfMetaData&, const TIntfMethEntry&, int index) override {
+    log_.indexes.push_back(index);
+  }
+  void Execute(std::string_view request, std::string& reply) override {
+    log_.requests.emplace_back(request);
+    const std::string& r = replies_[std::min(next_++, replies_.size() - 1)];
+    if (r == "404") throw ESOAPHTTPException("Not Found (404) - 'http://x/'", 404);
+    reply += r;
+  }
+  std::string GetMimeBoundary() const override { return ""; }
+  void SetSOAP12(bool) override {}
+
+ private:
+  NodeLog& log_;
+  std::vector<std::string> replies_;
+  size_t next_ = 0;
+};
+
+const std::string kAccepted =
+    "<s:Envelope xmlns:s=\"http://schemas.xmlsoap.org/soap/envelope/\"><s:Body>"
+    "<InviaDocumentoRawResponse xmlns=\"http://tempuri.org/\"><InviaDocumentoRawResult>"
+    "<Success>true</Success><Id>5</Id></InviaDocumentoRawResult></InviaDocumentoRawResponse>"
+    "</s:Body></s:Envelope>";
+const std::string kFault =
+    "<s:Envelope xmlns:s=\"http://schemas.xmlsoap.org/soap/envelope/\"><s:Body><s:Fault>"
+    "<faultcode>s:Server</faultcode><faultstring>Errore interno</faultstring></s:Fault>"
+    "</s:Body></s:Envelope>";
+
+// A remote object without owner whose web node is the fake; the returned
+// reference is its only one.
+InterfacePtr<IService> FakeService(NodeLog& log, std::vector<std::string> replies) {
+  RegisterServiceContract();
+  auto* rio = new THTTPRIO();
+  rio->SetWebNode(std::make_unique<FakeWebNode>(log, std::move(replies)));
+  return InterfacePtr<IService>::Adopt(
+      static_cast<IService*>(rio->QueryInterface(IService::Info().guid)));
+}
+
+TEST(RemoteObject, CallSendsOneRequestAndReturnsTheResponse) {
+  NodeLog log;
+  auto service = FakeService(log, {kAccepted});
+  InviaDocumentoRawRequest2 request;
+  request.SetUsername("u");
+  auto response = service->InviaDocumentoRaw(&request);
+  ASSERT_NE(response, nullptr);
+  EXPECT_TRUE(response->Success());
+  EXPECT_EQ(response->Id(), 5);
+  ASSERT_EQ(log.requests.size(), 1u);
+  EXPECT_EQ(log.indexes, std::vector<int>{1});
+  EXPECT_NE(log.requests[0].find("<InviaDocumentoRaw xmlns=\"http://tempuri.org/\">"),
+            std::string::npos);
+  // The request object is only read.
+  EXPECT_EQ(request.Username(), "u");
+  EXPECT_FALSE(request.Password_Specified());
+}
+
+TEST(RemoteObject, FaultAndHttpErrorsReachTheCallerAndTheObjectStaysUsable) {
+  NodeLog log;
+  auto service = FakeService(log, {kFault, "404", kAccepted});
+  InviaDocumentoRawRequest2 request;
+  try {
+    service->InviaDocumentoRaw(&request);
+    FAIL();
+  } catch (const ERemotableException& e) {
+    EXPECT_EQ(e.Report(), "ERemotableException: Errore interno");
+    EXPECT_EQ(e.FaultCode, "s:Server");
+  }
+  try {
+    service->InviaDocumentoRaw(&request);
+    FAIL();
+  } catch (const ESOAPHTTPException& e) {
+    EXPECT_EQ(e.StatusCode(), 404);
+  }
+  EXPECT_TRUE(service->InviaDocumentoRaw(&request)->Success());
+  EXPECT_EQ(log.requests.size(), 3u);
+}
+
+TEST(RemoteObject, LastReferenceDestroysTheObjectAndItsWebNode) {
+  NodeLog log;
+  auto service = FakeService(log, {kAccepted});
+  auto copy = service;
+  service.reset();
+  EXPECT_FALSE(log.destroyed);
+  copy.reset();
+  EXPECT_TRUE(log.destroyed);
+}
+
+TEST(RemoteObject, QueryInterfaceAlignsTheConverterWithTheInterface) {
+  RegisterServiceContract();
+  THTTPRIO rio(/*owned=*/true);
+  rio.Converter()->Options.Add(TSOAPConvertOption::soLiteralParams);
+  rio.Converter()->Options.Add(TSOAPConvertOption::soSOAP12);
+  IInterface* intf = rio.QueryInterface(IService::Info().guid);
+  ASSERT_NE(intf, nullptr);
+  EXPECT_TRUE(rio.Converter()->Options.Has(TSOAPConvertOption::soDocument));
+  EXPECT_FALSE(rio.Converter()->Options.Has(TSOAPConvertOption::soLiteralParams));
+  EXPECT_FALSE(rio.Converter()->Options.Has(TSOAPConvertOption::soSOAP12));
+  // Before any call the transport holds the interface's action template.
+  EXPECT_EQ(rio.HTTPWebNode()->SoapAction, "http://tempuri.org/IService/%operationName%");
+  EXPECT_EQ(rio.QueryInterface(Guid::Parse("{11111111-2222-3333-4444-555555555555}")), nullptr);
+  intf->_Release();
+  EXPECT_EQ(rio.RefCount(), 0);
+}
+
+TEST(RemoteObject, CallWithoutAnAddressFailsClearly) {
+  RegisterServiceContract();
+  THTTPRIO rio(/*owned=*/true);
+  auto service = InterfacePtr<IService>::Adopt(
+      static_cast<IService*>(rio.QueryInterface(IService::Info().guid)));
+  InviaDocumentoRawRequest2 request;
+  try {
+    service->InviaDocumentoRaw(&request);
+    FAIL();
+  } catch (const ESOAPHTTPException& e) {
+    EXPECT_EQ(e.Message(),
+              "No WSDL or URL property was set in the THTTPRIO component. You must set the WSDL "
+              "or URL property before invoking the Web Service");
+  }
+  service.reset();
+}
+
+}  // namespace
+}  // namespace vorn
