@@ -1,1 +1,135 @@
-// placeholder
+#include "cli/console.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cinttypes>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+
+#include "cli/locale_charset.h"
+
+// Start of the program image, provided by the linker; used to turn a code
+// address into an offset that does not change with address randomisation.
+extern "C" const char __executable_start[];
+
+namespace vorn {
+namespace {
+
+// Writes all of `data`, retrying after interruptions and partial writes.
+// Returns 0 on success, else the errno of the failed write.
+int WriteFully(int fd, const char* data, size_t size) {
+  while (size > 0) {
+    const ssize_t n = write(fd, data, size);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return errno;
+    }
+    if (n == 0) return EIO;
+    data += n;
+    size -= static_cast<size_t>(n);
+  }
+  return 0;
+}
+
+void WriteOrThrow(int fd, const char* data, size_t size) {
+  const int err = WriteFully(fd, data, size);
+  if (err != 0) throw EInOutError(InOutErrorText(err), err);
+}
+
+}  // namespace
+
+Console::Console(int fd) : fd_(fd) {}
+
+Console::Console(int fd, std::string charset) : fd_(fd), charset_(std::move(charset)) {}
+
+Console::~Console() {
+  try {
+    Flush();
+  } catch (const Exception&) {
+    // Nothing is left to report a failure of the last write to.
+  }
+}
+
+void Console::Start() {
+  if (started_) return;
+  terminal_ = isatty(fd_) == 1;
+  if (charset_.empty()) charset_ = LocaleCharset();
+  started_ = true;
+}
+
+void Console::WriteLine(std::string_view utf8) {
+  Start();
+  std::string bytes = Utf8ToCharset(utf8, charset_);
+  bytes += "\r\n";
+  if (terminal_) {
+    Flush();
+    WriteOrThrow(fd_, bytes.data(), bytes.size());
+    return;
+  }
+  Append(bytes.data(), bytes.size());
+}
+
+// Adds `data` to the buffer, writing out each full 128 bytes. Whole blocks
+// that start on an empty buffer are written straight from `data`: the bytes
+// and block boundaries are the same as copying them through the buffer.
+void Console::Append(const char* data, size_t size) {
+  if (used_ > 0) {
+    const size_t n = std::min(kBufferSize - used_, size);
+    std::memcpy(buffer_ + used_, data, n);
+    used_ += n;
+    data += n;
+    size -= n;
+    if (used_ < kBufferSize) return;
+    Flush();
+  }
+  const size_t whole = size - size % kBufferSize;
+  if (whole > 0) WriteOrThrow(fd_, data, whole);
+  std::memcpy(buffer_, data + whole, size - whole);
+  used_ = size - whole;
+}
+
+void Console::Flush() {
+  const size_t n = used_;
+  used_ = 0;
+  if (n > 0) WriteOrThrow(fd_, buffer_, n);
+}
+
+std::string InOutErrorText(int error_code) {
+  switch (error_code) {
+    case ENOENT:
+      return "The specified file was not found";
+    case EMFILE:
+      return "Too many open files";
+    case EACCES:
+    case EPERM:
+      return "File access denied";
+    default:
+      return "I/O error " + std::to_string(error_code);
+  }
+}
+
+void WriteFatalDiagnostic(int fd, const Exception& e, std::string_view program_name) {
+  const size_t slash = program_name.rfind('/');
+  if (slash != std::string_view::npos) program_name.remove_prefix(slash + 1);
+  const auto here = reinterpret_cast<uintptr_t>(&WriteFatalDiagnostic);
+  const auto base = reinterpret_cast<uintptr_t>(__executable_start);
+  char address[32];
+  std::snprintf(address, sizeof address, "%016" PRIXPTR, here - base);
+
+  const std::string& message = e.Message();
+  const bool add_stop = !message.empty() && message.back() != '.';
+  const std::string text = "Exception " + e.ClassName() + " in module " +
+                           std::string(program_name) + " at " + address + ".\r\n" + message +
+                           (add_stop ? "." : "") + "\r\n\r\n";
+  try {
+    const std::string bytes = Utf8ToCharset(text, LocaleCharset());
+    WriteFully(fd, bytes.data(), bytes.size());
+  } catch (const std::exception&) {
+    WriteFully(fd, text.data(), text.size());
+  }
+}
+
+}  // namespace vorn
