@@ -4,6 +4,8 @@
 // send and receive time-outs measure stalls to the millisecond.
 #include "transport/http_req_resp.h"
 
+#include "service/invoke_registry.h"
+
 #include <curl/curl.h>
 #include <strings.h>
 
@@ -639,6 +641,19 @@ void THTTPReqResp::SetURL(const std::string& url) {
   curl_url_ = full.get();
   url_ = url;
   Close();
+}
+
+void THTTPReqResp::BeforeExecute(const TIntfMetaData& intf, const TIntfMethEntry& method,
+                                 int index) {
+  if (!user_set_url_) {
+    throw ESOAPHTTPException(
+        "No WSDL or URL property was set in the THTTPRIO component. You must set the WSDL or URL "
+        "property before invoking the Web Service",
+        0);
+  }
+  const TInvokableClassRegistry& reg = InvRegistry();
+  SoapAction =
+      reg.GetActionURIOfInfo(*intf.Info, reg.GetMethExternalName(*intf.Info, method.Name), index);
 }
 
 void THTTPReqResp::Execute(std::string_view request, std::string& reply) {

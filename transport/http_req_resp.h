@@ -17,6 +17,8 @@
 #include <string>
 #include <string_view>
 
+#include "soap/invocation.h"
+
 namespace vorn {
 
 namespace internal {
@@ -113,6 +115,11 @@ class THTTPReqResp {
   // Called for every block of the reply body: (block size, block size).
   // May throw; the call then fails with that exception.
   std::function<void(int64_t available, int64_t read)> OnReceivingData;
+
+  // Prepares a call of `method` (index among the interface's own
+  // operations): SoapAction becomes the operation's action from the
+  // interface registry. Throws ESOAPHTTPException when no URL was set.
+  void BeforeExecute(const TIntfMetaData& intf, const TIntfMethEntry& method, int index);
 
   // One exchange: POSTs `request` to URL() and appends the reply body to
   // `reply`. Returns normally for an HTTP status below 300 and for 500 (whose

@@ -34,17 +34,8 @@ class HttpNode : public IWebNode {
  public:
   THTTPReqResp& transport() { return http_; }
 
-  void BeforeExecute(const TIntfMetaData& intf, const TIntfMethEntry& method,
-                     int index) override {
-    if (!http_.UserSetURL()) {
-      throw ESOAPHTTPException(
-          "No WSDL or URL property was set in the THTTPRIO component. You must set the WSDL or "
-          "URL property before invoking the Web Service",
-          0);
-    }
-    const TInvokableClassRegistry& reg = InvRegistry();
-    const std::string ext = reg.GetMethExternalName(*intf.Info, method.Name);
-    http_.SoapAction = reg.GetActionURIOfInfo(*intf.Info, ext, index);
+  void BeforeExecute(const TIntfMetaData& intf, const TIntfMethEntry& method, int index) override {
+    http_.BeforeExecute(intf, method, index);
   }
   void Execute(std::string_view request, std::string& reply) override {
     http_.Execute(request, reply);
@@ -79,7 +70,8 @@ void RegisterInterfaceProxy(const InterfaceInfo& info, InterfaceProxyFactory fac
   t.entries.emplace_back(info.guid, factory);
 }
 
-THTTPRIO::THTTPRIO(bool owned) : owned_(owned), converter_(std::make_unique<TOPToSoapDomConvert>()) {
+THTTPRIO::THTTPRIO(bool owned)
+    : owned_(owned), converter_(std::make_unique<TOPToSoapDomConvert>()) {
   auto node = std::make_unique<HttpNode>();
   http_ = &node->transport();
   web_node_ = std::move(node);

@@ -365,7 +365,7 @@ def main():
     args = parser.parse_args()
 
     hub = Hub(args)
-    temp = tempfile.mkdtemp(prefix="vorn-hub-")
+    temp = tempfile.mkdtemp(prefix="vorn-hub-tls-")
     try:
         ca = None
         if args.tls or args.tls_wrong_host:

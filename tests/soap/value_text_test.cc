@@ -219,6 +219,18 @@ TEST(ValueTextTest, ParameterRouteNumbersAndTexts) {
     EXPECT_EQ(ok, c.ok);
     EXPECT_EQ(value, c.value);
   }
+  // Characters travel as UTF-8; the ordinal is the code point.
+  static const TypeInfo kChar{.kind = TypeKind::Char, .name = "WideChar", .ord = OrdType::U16};
+  for (const auto& [text, code] : {std::pair<std::string, int64_t>{"A", 65},
+                                   {"\xC3\xA9", 0xE9},
+                                   {"\xE2\x82\xAC", 0x20AC},
+                                   {"\xF0\x9F\x98\x80", 0x1F600}}) {
+    SCOPED_TRACE(code);
+    NativeValue v;
+    ASSERT_TRUE(CastSoapToNative(&kChar, text + "xyz", false, v));
+    EXPECT_EQ(v, NativeValue(code));
+    EXPECT_EQ(CastNativeToSoap(&kChar, code), text);
+  }
   EXPECT_EQ(CastNativeToSoap(Int64TypeInfo(), INT64_MIN), "-9223372036854775808");
   EXPECT_EQ(CastNativeToSoap(StringTypeInfo(), std::string(" x ")), " x ");
 }

@@ -6,6 +6,7 @@
 #include "soap/soap_errors.h"
 #include "transport/http_errors.h"
 #include "transport/rio.h"
+#include "tests/transport/hub_fixture.h"
 
 namespace vorn {
 namespace {
@@ -141,6 +142,22 @@ TEST(RemoteObject, CallWithoutAnAddressFailsClearly) {
               "or URL property before invoking the Web Service");
   }
   service.reset();
+}
+
+TEST(RemoteObject, SecondCallAfterAFailureReconnectsThroughTheRealTransport) {
+  test::TestHub hub({.script = R"(["drop", "accepted"])"});
+  auto service = GetIService(false, hub.Url());
+  InviaDocumentoRawRequest2 request;
+  request.SetDocumento("<a/>\r\n");
+  EXPECT_THROW(service->InviaDocumentoRaw(&request), ESOAPHTTPException);
+  auto response = service->InviaDocumentoRaw(&request);
+  ASSERT_NE(response, nullptr);
+  EXPECT_TRUE(response->Success());
+  ASSERT_EQ(hub.RequestCount(), 2);
+  EXPECT_NE(hub.ConnectionOf(1), hub.ConnectionOf(2));
+  // The operation's own action, never the template.
+  EXPECT_NE(hub.Request(2).find("SOAPAction: \"http://tempuri.org/IService/InviaDocumentoRaw\""),
+            std::string::npos);
 }
 
 }  // namespace
