@@ -593,6 +593,16 @@ int RunAll() {
   }
   std::printf("\n      worst %.2fx -> %s (counting file-backed pages too: worst %.2fx)\n",
               worst_mem, worst_mem < 4 ? "met" : "MISSED", worst_raw);
+  const Result& fixed = results.front();
+  if (fixed.ok) {
+    std::printf("      above the no-lines envelope's peak (%s, the fixed cost):",
+                Size(fixed.PeakBytes()).c_str());
+    for (const Result* r : sized) {
+      std::printf("  %s: %.2fx", Size(r->At("input")).c_str(),
+                  (r->PeakBytes() - fixed.PeakBytes()) / r->At("input"));
+    }
+    std::printf("\n");
+  }
   return all_ok ? 0 : 1;
 }
 

@@ -404,6 +404,9 @@ void EnvelopeWriter::WriteProperty(const TRemotable& obj, const PropInfo& prop, 
       if (prop.IsAttribute()) {
         WriteAttribute(el, prop, xml_name, has_ns_option ? &ns_option : nullptr,
                        GetObjectPropAsText(obj, prop), so);
+      } else if (prop.type->kind == TypeKind::String) {
+        // A text is its own text form: no copy of a (possibly large) invoice.
+        Scalar(el, xml_name, ns, access.GetString(obj));
       } else {
         Scalar(el, xml_name, ns, GetObjectPropAsText(obj, prop));
       }

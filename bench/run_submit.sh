@@ -1,0 +1,8 @@
+#!/usr/bin/env bash
+# Submission benchmark: builds Release in build-bench/ (shared with
+# run_codec.sh) and runs submit_bench.py with that vorn against curl.
+# Extra arguments go to submit_bench.py (e.g. --repeat 40,20,10).
+set -euo pipefail
+here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
+build="$("$here/build_release.sh")"
+exec python3 "$here/submit_bench.py" --vorn "$build/cli/vorn" "$@"
