@@ -12,10 +12,10 @@
 namespace vorn {
 
 // Exit statuses.
-inline constexpr int kExitSent = 0;           // "Invio effettuato correttamente"
-inline constexpr int kExitError = 1;          // an error line, or no report possible
-inline constexpr int kExitUsage = 2;          // fewer than three arguments
-inline constexpr int kExitRejected = 3;       // the hub answered Success false
+inline constexpr int kExitSent = 0;      // "Invio effettuato correttamente"
+inline constexpr int kExitError = 1;     // an error line, or no report possible
+inline constexpr int kExitUsage = 2;     // fewer than three arguments
+inline constexpr int kExitRejected = 3;  // the hub answered Success false
 
 // Supplies the service interface (the real one binds to the hub; tests give
 // a fake). Called only after every local step has succeeded.

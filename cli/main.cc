@@ -23,7 +23,8 @@ int main(int argc, char** argv) {
   vorn::Console out(1);
   int status;
   try {
-    status = vorn::RunDriver(std::move(args), out, [&url] { return vorn::GetIService(false, url); });
+    status =
+        vorn::RunDriver(std::move(args), out, [&url] { return vorn::GetIService(false, url); });
     out.Flush();
   } catch (const vorn::Exception& e) {
     // The report itself could not be written.

@@ -8,8 +8,8 @@ const ClassInfo& InviaDocumentoRawRequest2::StaticClass() {
   static const ClassInfo info =
       DescribeClass<C, TRemotable>("InviaDocumentoRawRequest2", kServiceUnit, [] {
         return PropList{
-            prop("CodiceTrasmittente", &C::CodiceTrasmittente, &C::SetCodiceTrasmittente,
-                 kOptNil, &C::CodiceTrasmittente_Specified),
+            prop("CodiceTrasmittente", &C::CodiceTrasmittente, &C::SetCodiceTrasmittente, kOptNil,
+                 &C::CodiceTrasmittente_Specified),
             prop("Documento", &C::Documento, &C::SetDocumento, kOptNil, &C::Documento_Specified),
             prop("DocumentoFirmato", &C::DocumentoFirmato, &C::SetDocumentoFirmato, kOptNil,
                  &C::DocumentoFirmato_Specified),

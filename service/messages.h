@@ -143,7 +143,8 @@ class InviaDocumentoRequest2 : public Remotable<InviaDocumentoRequest2, TRemotab
 
   FatturaElettronicaType2* Documento() const { return FDocumento.get(); }
   // Stores the new tree and hands back the one it replaces.
-  std::unique_ptr<FatturaElettronicaType2> SetDocumento(std::unique_ptr<FatturaElettronicaType2> v) {
+  std::unique_ptr<FatturaElettronicaType2> SetDocumento(
+      std::unique_ptr<FatturaElettronicaType2> v) {
     FDocumento_Specified = true;
     return std::exchange(FDocumento, std::move(v));
   }

@@ -277,8 +277,7 @@ class FieldAccess : public ValueAccess<FieldAccess<C, V>, V> {
 // returns a pointer and the setter takes a unique_ptr and returns the object
 // it replaces.
 template <class C, class G, class S>
-class MethodAccess
-    : public ValueAccess<MethodAccess<C, G, S>, typename ValueOfGetter<G>::type> {
+class MethodAccess : public ValueAccess<MethodAccess<C, G, S>, typename ValueOfGetter<G>::type> {
   using V = typename ValueOfGetter<G>::type;
 
  public:

@@ -4,9 +4,7 @@
 
 namespace vorn {
 
-void PropAccess::Mismatch() {
-  throw Exception("Property accessed as a value of another kind");
-}
+void PropAccess::Mismatch() { throw Exception("Property accessed as a value of another kind"); }
 
 namespace internal {
 void ThrowWrongClass() { throw Exception("Object of the wrong class stored in a property"); }
@@ -14,9 +12,12 @@ void ThrowWrongClass() { throw Exception("Object of the wrong class stored in a 
 
 bool PropInfo::IsStored(const TRemotable& obj) const {
   switch (stored) {
-    case StoredKind::Always: return true;
-    case StoredKind::Never: return false;
-    case StoredKind::Function: return stored_fn(obj);
+    case StoredKind::Always:
+      return true;
+    case StoredKind::Never:
+      return false;
+    case StoredKind::Function:
+      return stored_fn(obj);
   }
   return true;
 }
@@ -32,8 +33,8 @@ bool PropInfo::IsUnbounded() const {
   return (flags & IS_UNBD) || (stored == StoredKind::Never && type->kind == TypeKind::DynArray);
 }
 
-ClassInfo::ClassInfo(std::string_view n, std::string_view u, const ClassInfo* p, Factory c,
-                     bool xs, PropList (*own_props)())
+ClassInfo::ClassInfo(std::string_view n, std::string_view u, const ClassInfo* p, Factory c, bool xs,
+                     PropList (*own_props)())
     : name(n),
       unit(u),
       parent(p),

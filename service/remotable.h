@@ -108,8 +108,8 @@ using PropList = std::vector<PropInfo>;
 struct ClassInfo {
   using Factory = std::unique_ptr<TRemotable> (*)();
 
-  ClassInfo(std::string_view name, std::string_view unit, const ClassInfo* parent,
-            Factory create, bool is_xs, PropList (*own_props)());
+  ClassInfo(std::string_view name, std::string_view unit, const ClassInfo* parent, Factory create,
+            bool is_xs, PropList (*own_props)());
   ClassInfo(const ClassInfo&) = delete;
   ClassInfo& operator=(const ClassInfo&) = delete;
 
@@ -210,8 +210,8 @@ ClassInfo DescribeClass(std::string_view name, std::string_view unit,
   if constexpr (!std::is_abstract_v<C> && std::is_default_constructible_v<C>) {
     create = []() -> std::unique_ptr<TRemotable> { return std::make_unique<C>(); };
   }
-  return ClassInfo(name, unit, &Parent::StaticClass(), create,
-                   std::is_base_of_v<TRemotableXS, C>, own_props);
+  return ClassInfo(name, unit, &Parent::StaticClass(), create, std::is_base_of_v<TRemotableXS, C>,
+                   own_props);
 }
 
 // ---------------------------------------------------------------------------

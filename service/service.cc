@@ -40,9 +40,9 @@ class IServiceProxy : public IService {
       const std::string& username, const std::string& password, const std::string& documento,
       const std::string& formato, const std::string& formatoSdi, bool InviaSdi) override {
     return Call(kBaseInterfaceMethods + 2,
-                {InvArg{.value = username}, InvArg{.value = password},
-                 InvArg{.value = documento}, InvArg{.value = formato},
-                 InvArg{.value = formatoSdi}, InvArg{.value = int64_t{InviaSdi ? 1 : 0}}});
+                {InvArg{.value = username}, InvArg{.value = password}, InvArg{.value = documento},
+                 InvArg{.value = formato}, InvArg{.value = formatoSdi},
+                 InvArg{.value = int64_t{InviaSdi ? 1 : 0}}});
   }
 
  private:
@@ -74,9 +74,7 @@ void RegisterInterface() {
     }
     r.RegisterParamInfo(intf, m.name, result_name, "", kNamespaceOption, IS_NLBL);
   }
-  RegisterInterfaceProxy(intf, [](THTTPRIO& rio) -> IInvokable* {
-    return new IServiceProxy(rio);
-  });
+  RegisterInterfaceProxy(intf, [](THTTPRIO& rio) -> IInvokable* { return new IServiceProxy(rio); });
 }
 
 void RegisterMessages() {
@@ -110,7 +108,8 @@ const InterfaceInfo& IService::Info() {
       .guid = Guid::Parse("{F166B720-221A-3CBB-F11E-3388DFFFA5A8}"),
       .methods = {
           {.name = "InviaDocumento",
-           .params = {{.name = "request", .type = TypeInfoOf<std::unique_ptr<InviaDocumentoRequest2>>()}},
+           .params = {{.name = "request",
+                       .type = TypeInfoOf<std::unique_ptr<InviaDocumentoRequest2>>()}},
            .result = TypeInfoOf<std::unique_ptr<InviaDocumentoResponse2>>()},
           {.name = "InviaDocumentoRaw",
            .params = {{.name = "request",

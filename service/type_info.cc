@@ -13,22 +13,38 @@ constexpr std::array<std::string_view, 2> kBooleanIdentifiers = {"False", "True"
 
 std::string_view KindName(TypeKind kind) {
   switch (kind) {
-    case TypeKind::Unknown: return "Unknown";
-    case TypeKind::Integer: return "Integer";
-    case TypeKind::Char: return "Char";
-    case TypeKind::Enumeration: return "Enumeration";
-    case TypeKind::Float: return "Float";
-    case TypeKind::String: return "String";
-    case TypeKind::Set: return "Set";
-    case TypeKind::Class: return "Class";
-    case TypeKind::Method: return "Method";
-    case TypeKind::Variant: return "Variant";
-    case TypeKind::Array: return "Array";
-    case TypeKind::Record: return "Record";
-    case TypeKind::Interface: return "Interface";
-    case TypeKind::Int64: return "Int64";
-    case TypeKind::DynArray: return "DynArray";
-    case TypeKind::ClassRef: return "ClassRef";
+    case TypeKind::Unknown:
+      return "Unknown";
+    case TypeKind::Integer:
+      return "Integer";
+    case TypeKind::Char:
+      return "Char";
+    case TypeKind::Enumeration:
+      return "Enumeration";
+    case TypeKind::Float:
+      return "Float";
+    case TypeKind::String:
+      return "String";
+    case TypeKind::Set:
+      return "Set";
+    case TypeKind::Class:
+      return "Class";
+    case TypeKind::Method:
+      return "Method";
+    case TypeKind::Variant:
+      return "Variant";
+    case TypeKind::Array:
+      return "Array";
+    case TypeKind::Record:
+      return "Record";
+    case TypeKind::Interface:
+      return "Interface";
+    case TypeKind::Int64:
+      return "Int64";
+    case TypeKind::DynArray:
+      return "DynArray";
+    case TypeKind::ClassRef:
+      return "ClassRef";
   }
   return "Unknown";
 }

@@ -47,13 +47,13 @@ struct ClassInfo;
 
 struct TypeInfo {
   TypeKind kind = TypeKind::Unknown;
-  std::string_view name{};  // the type's own name, e.g. "Integer", "ArrayOfstring"
-  std::string_view unit{};  // the module that declares it
-  OrdType ord = OrdType::S32;            // Integer, Char, Enumeration
-  FloatType flt = FloatType::Double;     // Float
+  std::string_view name{};            // the type's own name, e.g. "Integer", "ArrayOfstring"
+  std::string_view unit{};            // the module that declares it
+  OrdType ord = OrdType::S32;         // Integer, Char, Enumeration
+  FloatType flt = FloatType::Double;  // Float
   std::span<const std::string_view> identifiers{};  // Enumeration
-  const ClassInfo* class_info = nullptr;          // Class
-  const TypeInfo* element = nullptr;              // DynArray
+  const ClassInfo* class_info = nullptr;            // Class
+  const TypeInfo* element = nullptr;                // DynArray
 
   bool IsBoolean() const;
   // A dynamic array of 8-bit unsigned integers or 8-bit characters.

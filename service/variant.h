@@ -40,8 +40,8 @@ class Variant {
   friend bool operator==(const Variant&, const Variant&) = default;
 
  private:
-  using Storage = std::variant<std::monostate, bool, int64_t, double, std::string,
-                               std::vector<Variant>>;
+  using Storage =
+      std::variant<std::monostate, bool, int64_t, double, std::string, std::vector<Variant>>;
   Variant(Kind k, Storage v) : kind_(k), value_(std::move(v)) {}
 
   Kind kind_ = Kind::Empty;

@@ -59,11 +59,10 @@ class TOPToSoapDomConvert {
  public:
   // Options in force unless changed: soSendMultiRefObj, soTryAllSchema,
   // soRootRefNodesToBody, soCacheMimeResponse, soUTF8EncodeXML.
-  TSOAPConvertOptions Options{TSOAPConvertOption::soSendMultiRefObj,
-                              TSOAPConvertOption::soTryAllSchema,
-                              TSOAPConvertOption::soRootRefNodesToBody,
-                              TSOAPConvertOption::soCacheMimeResponse,
-                              TSOAPConvertOption::soUTF8EncodeXML};
+  TSOAPConvertOptions Options{
+      TSOAPConvertOption::soSendMultiRefObj, TSOAPConvertOption::soTryAllSchema,
+      TSOAPConvertOption::soRootRefNodesToBody, TSOAPConvertOption::soCacheMimeResponse,
+      TSOAPConvertOption::soUTF8EncodeXML};
 
   // The request envelope of operation `meth_num` (index in intf.MDA) as
   // UTF-8 bytes. Throws ESOAPDomConvertError (and the value conversion

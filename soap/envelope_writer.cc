@@ -38,10 +38,10 @@ std::string Format(std::string_view pattern, std::string_view arg) {
 // argument of the call.
 struct ArraySource {
   size_t length = 0;
-  std::function<NativeValue(size_t)> value;           // simple entries
-  std::function<const TRemotable*(size_t)> object;    // object entries
-  std::function<const Variant&(size_t)> variant;      // variant entries
-  const TByteDynArray* bytes = nullptr;               // byte arrays
+  std::function<NativeValue(size_t)> value;         // simple entries
+  std::function<const TRemotable*(size_t)> object;  // object entries
+  std::function<const Variant&(size_t)> variant;    // variant entries
+  const TByteDynArray* bytes = nullptr;             // byte arrays
 };
 
 ArraySource PropertyArray(const TRemotable& obj, const PropInfo& prop) {
@@ -55,9 +55,12 @@ ArraySource PropertyArray(const TRemotable& obj, const PropInfo& prop) {
   }
   s.value = [&a, &obj, elem](size_t i) -> NativeValue {
     switch (elem->kind) {
-      case TypeKind::Float: return a.ArrayFloat(obj, i);
-      case TypeKind::String: return a.ArrayString(obj, i);
-      default: return a.ArrayOrd(obj, i);
+      case TypeKind::Float:
+        return a.ArrayFloat(obj, i);
+      case TypeKind::String:
+        return a.ArrayString(obj, i);
+      default:
+        return a.ArrayOrd(obj, i);
     }
   };
   s.object = [&a, &obj](size_t i) { return a.ArrayObject(obj, i); };
@@ -74,17 +77,30 @@ ArraySource ArgumentArray(const TypeInfo* type, const ArrayValue& v) {
   }
   const TypeInfo* elem = type->element;
   switch (elem->kind) {
-    case TypeKind::Class: s.length = v.objects.size(); break;
-    case TypeKind::Variant: s.length = v.variants.size(); break;
-    case TypeKind::String: s.length = v.strings.size(); break;
-    case TypeKind::Float: s.length = v.floats.size(); break;
-    default: s.length = v.ords.size(); break;
+    case TypeKind::Class:
+      s.length = v.objects.size();
+      break;
+    case TypeKind::Variant:
+      s.length = v.variants.size();
+      break;
+    case TypeKind::String:
+      s.length = v.strings.size();
+      break;
+    case TypeKind::Float:
+      s.length = v.floats.size();
+      break;
+    default:
+      s.length = v.ords.size();
+      break;
   }
   s.value = [&v, elem](size_t i) -> NativeValue {
     switch (elem->kind) {
-      case TypeKind::Float: return v.floats[i];
-      case TypeKind::String: return v.strings[i];
-      default: return v.ords[i];
+      case TypeKind::Float:
+        return v.floats[i];
+      case TypeKind::String:
+        return v.strings[i];
+      default:
+        return v.ords[i];
     }
   };
   s.object = [&v](size_t i) -> const TRemotable* { return v.objects[i].get(); };
@@ -105,9 +121,9 @@ class EnvelopeWriter {
                       std::string_view name, std::string_view ns, uint32_t flags);
   // Writes an object (or its null element) named `name` in `ns` under
   // `parent`, declared as `declared`.
-  void WriteObject(Node parent, std::string_view name, std::string_view ns,
-                   const TRemotable* obj, const ClassInfo& declared, bool child_ns_from_class,
-                   std::string_view child_ns, uint32_t oco);
+  void WriteObject(Node parent, std::string_view name, std::string_view ns, const TRemotable* obj,
+                   const ClassInfo& declared, bool child_ns_from_class, std::string_view child_ns,
+                   uint32_t oco);
   Node ObjInstanceToSOAP(const TRemotable& obj, Node parent, std::string_view name,
                          std::string_view ns, std::string_view child_ns, const ClassInfo& declared,
                          uint32_t oco, const std::string* value_text);
@@ -117,7 +133,8 @@ class EnvelopeWriter {
                      std::string_view child_ns, bool multi_ns, SerializationOptions so,
                      uint32_t oco);
   void WriteAttribute(Node el, const PropInfo& prop, const std::string& xml_name,
-                      const std::string* ns_option, const std::string& text, SerializationOptions so);
+                      const std::string* ns_option, const std::string& text,
+                      SerializationOptions so);
   void WriteArray(Node parent, std::string_view name, std::string_view ns, const TypeInfo* type,
                   const ArraySource& src, bool inline_array, std::string_view option_text);
   void WriteVariant(Node parent, std::string_view name, std::string_view ns, const Variant& v);
@@ -139,7 +156,12 @@ class ObjectWriterContext : public SoapObjectWriter {
  public:
   ObjectWriterContext(EnvelopeWriter& w, Node parent, std::string_view name, std::string_view ns,
                       std::string_view child_ns, const ClassInfo& declared, uint32_t oco)
-      : w_(w), parent_(parent), name_(name), ns_(ns), child_ns_(child_ns), declared_(declared),
+      : w_(w),
+        parent_(parent),
+        name_(name),
+        ns_(ns),
+        child_ns_(child_ns),
+        declared_(declared),
         oco_(oco) {}
 
   void WriteObjectInstance(const TRemotable& obj) override {
@@ -159,8 +181,7 @@ class ObjectWriterContext : public SoapObjectWriter {
   uint32_t oco_;
 };
 
-std::string EnvelopeWriter::Write(const TIntfMetaData& intf, int meth_num,
-                                  const TInvContext& ctx) {
+std::string EnvelopeWriter::Write(const TIntfMetaData& intf, int meth_num, const TInvContext& ctx) {
   const TIntfMethEntry& meth = intf.MDA.at(static_cast<size_t>(meth_num));
   const InterfaceInfo& info = *intf.Info;
   const bool soap12 = options_.Has(TSOAPConvertOption::soSOAP12);
@@ -210,9 +231,8 @@ void EnvelopeWriter::WriteParameter(Node wrapper, const ParamInfo& param, const 
       return;
     case TypeKind::DynArray: {
       static const ArrayValue kEmpty;
-      const bool inline_array =
-          (flags & IS_UNBD) ||
-          RemTypeRegistry().SerializeOptions(type).Has(SerializationOption::xoInlineArrays);
+      const bool inline_array = (flags & IS_UNBD) || RemTypeRegistry().SerializeOptions(type).Has(
+                                                         SerializationOption::xoInlineArrays);
       WriteArray(wrapper, name, ns, type, ArgumentArray(type, arg.array ? *arg.array : kEmpty),
                  inline_array, "");
       return;
@@ -381,8 +401,7 @@ void EnvelopeWriter::WriteProperty(const TRemotable& obj, const PropInfo& prop, 
     }
     case TypeKind::DynArray: {
       const bool inline_array = so.Has(SerializationOption::xoInlineArrays) || prop.IsUnbounded();
-      WriteArray(el, xml_name, ns, prop.type, PropertyArray(obj, prop), inline_array,
-                 option_text);
+      WriteArray(el, xml_name, ns, prop.type, PropertyArray(obj, prop), inline_array, option_text);
       return;
     }
     case TypeKind::Variant:

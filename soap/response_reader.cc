@@ -30,8 +30,7 @@ std::string Format(std::string_view pattern, std::initializer_list<std::string_v
   std::string out;
   auto arg = args.begin();
   for (size_t i = 0; i < pattern.size(); ++i) {
-    if (pattern[i] == '%' && i + 1 < pattern.size() && pattern[i + 1] == 's' &&
-        arg != args.end()) {
+    if (pattern[i] == '%' && i + 1 < pattern.size() && pattern[i + 1] == 's' && arg != args.end()) {
       out += *arg++;
       ++i;
     } else {
@@ -63,8 +62,7 @@ bool IsNil(Node node, bool simple) {
 std::string SingleNodeText(Node node) {
   Node child = node.FirstChild();
   if (!child) return "";
-  if (child.NextSibling() ||
-      (child.Kind() != NodeKind::Text && child.Kind() != NodeKind::CData)) {
+  if (child.NextSibling() || (child.Kind() != NodeKind::Text && child.Kind() != NodeKind::CData)) {
     throw EXMLDocError(Format("Element \"%s\" does not contain a single text node", {node.Name()}));
   }
   return child.Value();
@@ -113,7 +111,8 @@ void ResponseReader::Read(std::string_view reply, const TIntfMetaData& intf,
   const std::string_view expected =
       options_.Has(TSOAPConvertOption::soSOAP12) ? kSoap12EnvelopeNS : kSoap11EnvelopeNS;
   const std::string env_ns = env.NamespaceURI();
-  if (env.LocalName() != "Envelope" || (env_ns != kSoap11EnvelopeNS && env_ns != kSoap12EnvelopeNS)) {
+  if (env.LocalName() != "Envelope" ||
+      (env_ns != kSoap11EnvelopeNS && env_ns != kSoap12EnvelopeNS)) {
     throw ESOAPDomConvertError(Format("DocumentElement %s:%s expected, %s:%s found",
                                       {expected, "Envelope", env_ns, env.LocalName()}));
   }
@@ -180,9 +179,9 @@ void ResponseReader::ProcessSuccess(Node msg, const TIntfMetaData& intf,
   const Node found = FindResultElement(msg, *intf.Info, return_name);
   if (!found) {
     if (class_or_variant) return;
-    throw ESOAPDomConvertError(Format(
-        "SOAP Response Packet: element matching function return not found, received \"%s\"",
-        {msg.Xml()}));
+    throw ESOAPDomConvertError(
+        Format("SOAP Response Packet: element matching function return not found, received \"%s\"",
+               {msg.Xml()}));
   }
   ReadResult(found, result_type, *ctx.result);
 }
@@ -246,8 +245,7 @@ void ResponseReader::ReadObjectProperties(TRemotable& obj, Node node) {
   const ClassInfo& cls = obj.ClassType();
   const PropList& props = cls.Properties();
   TRemotableTypeRegistry& types = RemTypeRegistry();
-  const SerializationOptions so =
-      types.SerializeOptions(cls.type_info) | obj.FSerializationOptions;
+  const SerializationOptions so = types.SerializeOptions(cls.type_info) | obj.FSerializationOptions;
   if (so.Has(SerializationOption::xoSimpleTypeWrapper) && props.size() == 1) {
     SetObjectPropFromText(obj, props.front(), node.Text());
     return;

@@ -18,8 +18,7 @@ class EPropertyConvertError : public EConvertError {
 // An invalid date or time text.
 class EXSDateTimeException : public Exception {
  public:
-  explicit EXSDateTimeException(std::string m)
-      : Exception("EXSDateTimeException", std::move(m)) {}
+  explicit EXSDateTimeException(std::string m) : Exception("EXSDateTimeException", std::move(m)) {}
 };
 
 // An invalid decimal text or number.
@@ -37,8 +36,7 @@ class ETypeTransException : public Exception {
 // A message that cannot be written, or a reply of the wrong shape.
 class ESOAPDomConvertError : public Exception {
  public:
-  explicit ESOAPDomConvertError(std::string m)
-      : Exception("ESOAPDomConvertError", std::move(m)) {}
+  explicit ESOAPDomConvertError(std::string m) : Exception("ESOAPDomConvertError", std::move(m)) {}
 };
 
 // An element of the reply that does not hold what a value needs.
@@ -81,8 +79,7 @@ class EDOMParseError : public Exception {
 // (FaultReason is another name for it).
 class ERemotableException : public Exception {
  public:
-  explicit ERemotableException(std::string m)
-      : Exception("ERemotableException", std::move(m)) {}
+  explicit ERemotableException(std::string m) : Exception("ERemotableException", std::move(m)) {}
 
   const std::string& FaultReason() const noexcept { return Message(); }
 
@@ -94,8 +91,7 @@ class ERemotableException : public Exception {
   std::string FaultRole;
 
  protected:
-  ERemotableException(std::string cls, std::string m)
-      : Exception(std::move(cls), std::move(m)) {}
+  ERemotableException(std::string cls, std::string m) : Exception(std::move(cls), std::move(m)) {}
 };
 
 }  // namespace vorn

@@ -86,7 +86,7 @@ class DriverTest : public ::testing::Test {
   }
 
   static std::unique_ptr<InviaDocumentoResponse2> Answer(bool success, std::string xml,
-                                                          ArrayOfstring errors) {
+                                                         ArrayOfstring errors) {
     auto r = std::make_unique<InviaDocumentoResponse2>();
     r->SetSuccess(success);
     r->SetXml(std::move(xml));
@@ -108,8 +108,11 @@ TEST_F(DriverTest, OutcomeLines) {
   } cases[] = {
       {true, "", {}, "Invio effettuato correttamente\r\n", 0},
       {false, "", {}, "Errore durante l'invio\r\n\r\n", 3},
-      {false, "<E>x</E>", {"uno", "due", "tre"},
-       "Errore durante l'invio\r\n<E>x</E>\r\n0 = uno\r\n1 = due\r\n2 = tre\r\n", 3},
+      {false,
+       "<E>x</E>",
+       {"uno", "due", "tre"},
+       "Errore durante l'invio\r\n<E>x</E>\r\n0 = uno\r\n1 = due\r\n2 = tre\r\n",
+       3},
   };
   for (auto& c : cases) {
     service.response = Answer(c.success, c.xml, c.errors);
@@ -161,9 +164,7 @@ TEST_F(DriverTest, OptionalArgumentRules) {
       {{"0", "0", "C", "-9223372036854775808"}, "FPR12", false, "C", INT64_MIN},
       {{"1"}, "FPA12", std::nullopt, std::nullopt, std::nullopt},
   };
-  auto value = [](bool specified, auto v) {
-    return specified ? std::optional(v) : std::nullopt;
-  };
+  auto value = [](bool specified, auto v) { return specified ? std::optional(v) : std::nullopt; };
   for (auto& c : cases) {
     service.response = Answer(true, "", {});
     std::vector<std::string> args = {"u", "p", invoice_};

@@ -21,8 +21,7 @@ using test::CodecFixture;
 
 std::string Golden(const std::string& name) {
   const char* root = std::getenv("VORN_SOURCE_DIR");
-  std::ifstream in(std::string(root ? root : ".") + "/tests/soap/golden/" + name,
-                   std::ios::binary);
+  std::ifstream in(std::string(root ? root : ".") + "/tests/soap/golden/" + name, std::ios::binary);
   std::stringstream s;
   s << in.rdbuf();
   return s.str();
@@ -33,8 +32,9 @@ std::unique_ptr<InviaDocumentoRawRequest2> FullRequest() {
   auto r = std::make_unique<InviaDocumentoRawRequest2>();
   r->SetUsername("mario.rossi");
   r->SetPassword("p&ss<w>rd");
-  r->SetDocumento("<?xml version=\"1.0\"?>\r\n<p:FatturaElettronica versione=\"FPR12\">\r\n"
-                  "<Descrizione>Caff\xC3\xA8 & cornetto</Descrizione>\r\n</p:FatturaElettronica>\r\n");
+  r->SetDocumento(
+      "<?xml version=\"1.0\"?>\r\n<p:FatturaElettronica versione=\"FPR12\">\r\n"
+      "<Descrizione>Caff\xC3\xA8 & cornetto</Descrizione>\r\n</p:FatturaElettronica>\r\n");
   r->SetFormatoSdi("FPR12");
   r->SetInviaSdi(false);
   r->SetCodiceTrasmittente("IT01234567890");
@@ -56,10 +56,10 @@ TEST_F(CodecFixture, InviaDocumentoRawWithSevenArgumentsMatchesGolden) {
 }
 
 TEST_F(CodecFixture, NoComplexTypesRequestMatchesGolden) {
-  EXPECT_EQ(Request(2, {InvArg{.value = "u"}, InvArg{.value = "p"}, InvArg{.value = "<a/>"},
-                        InvArg{.value = ""}, InvArg{.value = "FPA12"},
-                        InvArg{.value = int64_t{1}}}),
-            Golden("invia_documento_no_complex.xml"));
+  EXPECT_EQ(
+      Request(2, {InvArg{.value = "u"}, InvArg{.value = "p"}, InvArg{.value = "<a/>"},
+                  InvArg{.value = ""}, InvArg{.value = "FPA12"}, InvArg{.value = int64_t{1}}}),
+      Golden("invia_documento_no_complex.xml"));
 }
 
 // An independent reading of the golden bytes: every element's name,
@@ -142,8 +142,8 @@ TEST_F(CodecFixture, UnsetAndEmptyValues) {
   r.SetFormato("");
   r.SetDocumentoFirmato({});
   const xml::Document doc = xml::Document::Parse(Request(1, {InvArg{.object = &r}}));
-  const xml::Node request = doc.DocumentElement().FirstElementChild().FirstElementChild()
-                                .FirstElementChild();
+  const xml::Node request =
+      doc.DocumentElement().FirstElementChild().FirstElementChild().FirstElementChild();
   // Specified values travel even when empty; an empty byte array is a nil
   // element in no namespace.
   xml::Node firmato = request.FirstElementChild();
@@ -161,8 +161,8 @@ TEST_F(CodecFixture, UnsetAndEmptyValues) {
 
 TEST_F(CodecFixture, NullRequestIsANilElementInNoNamespace) {
   const xml::Document doc = xml::Document::Parse(Request(1, {InvArg{.object = nullptr}}));
-  const xml::Node request = doc.DocumentElement().FirstElementChild().FirstElementChild()
-                                .FirstElementChild();
+  const xml::Node request =
+      doc.DocumentElement().FirstElementChild().FirstElementChild().FirstElementChild();
   EXPECT_EQ(request.LocalName(), "request");
   EXPECT_EQ(request.NamespaceURI(), "");
   EXPECT_FALSE(request.HasChildNodes());
@@ -174,8 +174,11 @@ TEST_F(CodecFixture, ByteArraysTravelAsBase64) {
   InviaDocumentoRawRequest2 r;
   r.SetDocumentoFirmato({0, 1, 2});
   const xml::Document doc = xml::Document::Parse(Request(1, {InvArg{.object = &r}}));
-  const xml::Node firmato = doc.DocumentElement().FirstElementChild().FirstElementChild()
-                                .FirstElementChild().FirstElementChild();
+  const xml::Node firmato = doc.DocumentElement()
+                                .FirstElementChild()
+                                .FirstElementChild()
+                                .FirstElementChild()
+                                .FirstElementChild();
   EXPECT_EQ(firmato.LocalName(), "DocumentoFirmato");
   EXPECT_EQ(firmato.Text(), "AAEC");
 }
@@ -193,8 +196,11 @@ TEST_F(CodecFixture, ElementFormGetsATypeAttributeAndKeepsItsChildrenInTheirName
   EXPECT_NE(bytes.find("<request xsi:type=\"NS1:InviaDocumentoRawRequest\">"), std::string::npos)
       << bytes;
   const xml::Document doc = xml::Document::Parse(bytes);
-  const xml::Node user = doc.DocumentElement().FirstElementChild().FirstElementChild()
-                             .FirstElementChild().FirstElementChild();
+  const xml::Node user = doc.DocumentElement()
+                             .FirstElementChild()
+                             .FirstElementChild()
+                             .FirstElementChild()
+                             .FirstElementChild();
   EXPECT_EQ(user.LocalName(), "Username");
   EXPECT_EQ(user.NamespaceURI(),
             "http://schemas.datacontract.org/2004/07/VornMirtel.FE.WebService");

@@ -16,8 +16,8 @@ constexpr const char* kEnv11 =
     "xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\"><SOAP-ENV:Body>";
 constexpr const char* kEnd11 = "</SOAP-ENV:Body></SOAP-ENV:Envelope>";
 
-std::string Wrap(const std::string& result_children, const std::string& result_name =
-                                                         "InviaDocumentoRawResult") {
+std::string Wrap(const std::string& result_children,
+                 const std::string& result_name = "InviaDocumentoRawResult") {
   return std::string(kEnv11) + "<InviaDocumentoRawResponse xmlns=\"http://tempuri.org/\"><" +
          result_name + ">" + result_children + "</" + result_name +
          "></InviaDocumentoRawResponse>" + kEnd11;
@@ -31,8 +31,8 @@ std::string WcfReply(bool success, const std::string& xml, const std::string& er
          "VornMirtel.FE.WebService\" xmlns:i=\"http://www.w3.org/2001/XMLSchema-instance\">"
          "<a:Errors xmlns:b=\"http://schemas.microsoft.com/2003/10/Serialization/Arrays\"" +
          (errors.empty() ? std::string("/>") : ">" + errors + "</a:Errors>") +
-         "<a:Filename i:nil=\"true\"/><a:Id>7</a:Id><a:Success>" +
-         (success ? "true" : "false") + "</a:Success>" +
+         "<a:Filename i:nil=\"true\"/><a:Id>7</a:Id><a:Success>" + (success ? "true" : "false") +
+         "</a:Success>" +
          (xml.empty() ? std::string("<a:Xml i:nil=\"true\"/>") : "<a:Xml>" + xml + "</a:Xml>") +
          "</InviaDocumentoRawResult></InviaDocumentoRawResponse></s:Body></s:Envelope>";
 }
@@ -74,46 +74,114 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         ReadCase{"NilsAndValues", Wrap(kAllNil), true, true, true, 0, "", {}, true},
         ReadCase{"OtherOrder",
-                 Wrap("<Success>1</Success><Xml>x</Xml><Id> 42</Id><Errors/>"), true, true, true,
-                 42, "x", {}, true},
-        ReadCase{"SuccessInOtherCaseIsNotMatched", Wrap("<success>true</success><Id>1</Id>"),
-                 true, false, false, 1, "", {}, false},
-        ReadCase{"ResultNameInOtherCase", Wrap("<Success>TRUE</Success>", "invIADocumentoRAWresult"),
-                 true, true, true, 0, "", {}, false},
-        ReadCase{"SingleChildWithOtherName", Wrap("<Success>true</Success>", "Whatever"), true,
-                 true, true, 0, "", {}, false},
-        ReadCase{"ExtraAndRepeatedElementsIgnored",
-                 Wrap("<Unknown>1</Unknown><Xml>first</Xml><Xml>second</Xml>"), true, false,
-                 false, 0, "first", {}, false},
-        ReadCase{"NilIdIsZero", Wrap("<Id xsi:nil=\"true\"/>"), true, false, false, 0, "", {},
+                 Wrap("<Success>1</Success><Xml>x</Xml><Id> 42</Id><Errors/>"),
+                 true,
+                 true,
+                 true,
+                 42,
+                 "x",
+                 {},
+                 true},
+        ReadCase{"SuccessInOtherCaseIsNotMatched",
+                 Wrap("<success>true</success><Id>1</Id>"),
+                 true,
+                 false,
+                 false,
+                 1,
+                 "",
+                 {},
                  false},
+        ReadCase{"ResultNameInOtherCase",
+                 Wrap("<Success>TRUE</Success>", "invIADocumentoRAWresult"),
+                 true,
+                 true,
+                 true,
+                 0,
+                 "",
+                 {},
+                 false},
+        ReadCase{"SingleChildWithOtherName",
+                 Wrap("<Success>true</Success>", "Whatever"),
+                 true,
+                 true,
+                 true,
+                 0,
+                 "",
+                 {},
+                 false},
+        ReadCase{"ExtraAndRepeatedElementsIgnored",
+                 Wrap("<Unknown>1</Unknown><Xml>first</Xml><Xml>second</Xml>"),
+                 true,
+                 false,
+                 false,
+                 0,
+                 "first",
+                 {},
+                 false},
+        ReadCase{
+            "NilIdIsZero", Wrap("<Id xsi:nil=\"true\"/>"), true, false, false, 0, "", {}, false},
         ReadCase{"ErrorsAnyNameAnyNamespace",
                  Wrap("<Errors><string>uno</string><x:other xmlns:x=\"urn:x\">due</x:other>"
                       "</Errors>"),
-                 true, false, false, 0, "", {"uno", "due"}, true},
+                 true,
+                 false,
+                 false,
+                 0,
+                 "",
+                 {"uno", "due"},
+                 true},
         ReadCase{"WcfAccepted", WcfReply(true, "", ""), true, true, true, 7, "", {}, true},
         ReadCase{"WcfRejected",
                  WcfReply(false, "&lt;Esito&gt;KO&lt;/Esito&gt;",
                           "<b:string>00404: fattura duplicata</b:string><b:string>"
                           "00200: file non conforme</b:string>"),
-                 true, false, true, 7, "<Esito>KO</Esito>",
-                 {"00404: fattura duplicata", "00200: file non conforme"}, true},
+                 true,
+                 false,
+                 true,
+                 7,
+                 "<Esito>KO</Esito>",
+                 {"00404: fattura duplicata", "00200: file non conforme"},
+                 true},
         ReadCase{"Soap12Envelope",
                  "<e:Envelope xmlns:e=\"http://www.w3.org/2003/05/soap-envelope\"><e:Body>"
                  "<R><InviaDocumentoRawResult><Success>true</Success></InviaDocumentoRawResult>"
                  "</R></e:Body></e:Envelope>",
-                 true, true, true, 0, "", {}, false},
-        ReadCase{"TwoChildrenNoneMatching",
-                 std::string(kEnv11) + "<R><A/><B/></R>" + kEnd11, false, false, false, 0, "",
-                 {}, false},
-        ReadCase{"EmptyWrapper", std::string(kEnv11) + "<R/>" + kEnd11, false, false, false, 0,
-                 "", {}, false},
-        ReadCase{"EmptyBody", std::string(kEnv11) + kEnd11, false, false, false, 0, "", {},
+                 true,
+                 true,
+                 true,
+                 0,
+                 "",
+                 {},
                  false},
-        ReadCase{"ReturnNamedResult",
-                 std::string(kEnv11) + "<R><A/><result><Success>true</Success></result></R>" +
-                     kEnd11,
-                 true, true, true, 0, "", {}, false}),
+        ReadCase{"TwoChildrenNoneMatching",
+                 std::string(kEnv11) + "<R><A/><B/></R>" + kEnd11,
+                 false,
+                 false,
+                 false,
+                 0,
+                 "",
+                 {},
+                 false},
+        ReadCase{"EmptyWrapper",
+                 std::string(kEnv11) + "<R/>" + kEnd11,
+                 false,
+                 false,
+                 false,
+                 0,
+                 "",
+                 {},
+                 false},
+        ReadCase{"EmptyBody", std::string(kEnv11) + kEnd11, false, false, false, 0, "", {}, false},
+        ReadCase{
+            "ReturnNamedResult",
+            std::string(kEnv11) + "<R><A/><result><Success>true</Success></result></R>" + kEnd11,
+            true,
+            true,
+            true,
+            0,
+            "",
+            {},
+            false}),
     [](const auto& p) { return p.param.name; });
 
 struct ErrorCase {
@@ -149,8 +217,7 @@ INSTANTIATE_TEST_SUITE_P(
                   "Invalid property element: "},
         ErrorCase{"YesIsNoBoolean", Wrap("<Success>yes</Success>"), "EPropertyConvertError",
                   "Invalid property element: yes"},
-        ErrorCase{"EnvelopeInNoNamespace", "<Envelope><Body/></Envelope>",
-                  "ESOAPDomConvertError",
+        ErrorCase{"EnvelopeInNoNamespace", "<Envelope><Body/></Envelope>", "ESOAPDomConvertError",
                   "DocumentElement http://schemas.xmlsoap.org/soap/envelope/:Envelope expected, "
                   ":Envelope found"},
         ErrorCase{"WellFormedHtml", "<html><body>Service unavailable</body></html>",

@@ -4,9 +4,9 @@
 
 #include "service/service.h"
 #include "soap/soap_errors.h"
+#include "tests/transport/hub_fixture.h"
 #include "transport/http_errors.h"
 #include "transport/rio.h"
-#include "tests/transport/hub_fixture.h"
 
 namespace vorn {
 namespace {
