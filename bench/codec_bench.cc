@@ -281,7 +281,8 @@ long MinorFaults() {
 struct Timings {
   std::vector<double> wall_ns;
   std::vector<double> cpu_ns;
-  long minor_faults = 0;  // over all runs
+  long minor_faults = 0;     // over all runs
+  long first_peak_kib = -1;  // VmHWM right after the first run
 };
 
 constexpr size_t kMinReps = 3;
@@ -313,6 +314,7 @@ void Repeat(Op&& op, Timings& t) {
     const double c1 = CpuNowNs();
     t.wall_ns[n] = std::chrono::duration<double, std::nano>(t1 - t0).count();
     t.cpu_ns[n] = c1 - c0;
+    if (n == 0) t.first_peak_kib = StatusKiB("VmHWM");
     ++n;
     if (n >= kMinReps && std::chrono::duration<double>(t1 - start).count() >= budget) break;
   }
@@ -406,10 +408,13 @@ int RunChild(const std::string& kind, size_t bytes) {
   const size_t reps = t.wall_ns.size();
   std::printf(
       "input=%zu output=%zu reps=%zu wall_ns=%.0f best_wall_ns=%.0f cpu_ns=%.0f "
-      "faults_per_op=%.1f peak_kib=%ld file_kib=%ld baseline_kib=%ld reset=%d\n",
+      "first_wall_ns=%.0f first_cpu_ns=%.0f "
+      "faults_per_op=%.1f peak_kib=%ld first_peak_kib=%ld file_kib=%ld baseline_kib=%ld "
+      "reset=%d\n",
       input, output, reps, Median(t.wall_ns), *std::min_element(t.wall_ns.begin(), t.wall_ns.end()),
-      Median(t.cpu_ns), static_cast<double>(t.minor_faults) / static_cast<double>(reps),
-      peak - baseline, StatusKiB("RssFile") - file_baseline, baseline, reset ? 1 : 0);
+      Median(t.cpu_ns), t.wall_ns.front(), t.cpu_ns.front(),
+      static_cast<double>(t.minor_faults) / static_cast<double>(reps), peak - baseline,
+      t.first_peak_kib - baseline, StatusKiB("RssFile") - file_baseline, baseline, reset ? 1 : 0);
   return 0;
 }
 
@@ -436,6 +441,11 @@ struct Result {
   double FileBytes() const { return std::max(0.0, At("file_kib")) * KiB; }
   // The peak less those pages, per byte of input.
   double DataPeakRatio() const { return (PeakBytes() - FileBytes()) / At("input"); }
+  // The same after the first operation alone, as one vorn run does it.
+  double FirstPeakBytes() const { return At("first_peak_kib") * KiB; }
+  double FirstDataPeakRatio() const {
+    return std::max(0.0, FirstPeakBytes() - FileBytes()) / At("input");
+  }
 };
 
 Result RunInChild(const Case& c) {
@@ -503,6 +513,17 @@ std::string LoadAverage() {
   return one + " " + five + " " + fifteen;
 }
 
+// The spread (largest / smallest) of `per_byte` over `rows`.
+template <typename F>
+double Spread(const std::vector<const Result*>& rows, F per_byte) {
+  double lo = 1e300, hi = 0;
+  for (const Result* r : rows) {
+    lo = std::min(lo, per_byte(*r));
+    hi = std::max(hi, per_byte(*r));
+  }
+  return hi / lo;
+}
+
 int RunAll() {
   const std::vector<Case> cases = {
       {"build", 1, "build (no lines)"},       {"build", 10 * KiB, "build+serialize"},
@@ -512,17 +533,17 @@ int RunAll() {
   std::printf(
       "vorn codec benchmark: InviaDocumentoRaw request envelope (build + serialize) and\n"
       "InviaDocumentoRawResponse reading, through TOPToSoapDomConvert; each case in a fresh\n"
-      "process. input = invoice text (build) or reply bytes (parse); wall and cpu = median\n"
-      "per operation; MB/s = 10^6 bytes of input per second; faults = minor page faults per\n"
-      "operation; peak = resident peak above the baseline taken with the input in memory,\n"
-      "file = file-backed pages (code run for the first time) among it, x input = (peak -\n"
-      "file) / input. The first row is an invoice without detail lines: the fixed cost.\n"
+      "process. input = invoice text (build) or reply bytes (parse). wall, cpu = median per\n"
+      "operation over the repetitions; 1st op = the first operation of the process, as the\n"
+      "vorn binary does it once per run (code and memory touched for the first time).\n"
+      "MB/s = 10^6 bytes of input per second. The first row is an invoice without detail\n"
+      "lines: the fixed cost of one envelope.\n"
       "load average at start: %s (machine has %ld CPUs)\n\n",
       LoadAverage().c_str(), sysconf(_SC_NPROCESSORS_ONLN));
-  std::printf("%-17s %10s %10s %6s %10s %10s %7s %7s %7s %10s %9s %7s\n", "case", "input", "output",
-              "reps", "wall/op", "cpu/op", "MB/s", "MB/s", "faults", "peak", "file", "x input");
-  std::printf("%-17s %10s %10s %6s %10s %10s %7s %7s %7s %10s %9s %7s\n", "", "", "", "", "", "",
-              "(wall)", "(cpu)", "per op", "", "", "");
+  std::printf("%-17s %10s %10s %6s %10s %10s %7s %7s %10s %7s %7s\n", "case", "input", "output",
+              "reps", "wall/op", "cpu/op", "MB/s", "MB/s", "1st op", "MB/s", "faults");
+  std::printf("%-17s %10s %10s %6s %10s %10s %7s %7s %10s %7s %7s\n", "", "", "", "", "", "",
+              "(wall)", "(cpu)", "(wall)", "(1st)", "per op");
   std::vector<Result> results;
   bool all_ok = true;
   bool reset_everywhere = true;
@@ -536,14 +557,36 @@ int RunAll() {
       continue;
     }
     if (r.At("reset") == 0) reset_everywhere = false;
-    std::printf("%-17s %10s %10s %6.0f %10s %10s %7.1f %7.1f %7.0f %10s %9s %7.2f\n",
-                c.label.c_str(), Size(r.At("input")).c_str(), Size(r.At("output")).c_str(),
-                r.At("reps"), Duration(r.At("wall_ns")).c_str(), Duration(r.At("cpu_ns")).c_str(),
-                r.MBps("wall_ns"), r.MBps("cpu_ns"), r.At("faults_per_op"),
-                Size(r.PeakBytes()).c_str(), Size(r.FileBytes()).c_str(), r.DataPeakRatio());
+    std::printf("%-17s %10s %10s %6.0f %10s %10s %7.1f %7.1f %10s %7.1f %7.0f\n", c.label.c_str(),
+                Size(r.At("input")).c_str(), Size(r.At("output")).c_str(), r.At("reps"),
+                Duration(r.At("wall_ns")).c_str(), Duration(r.At("cpu_ns")).c_str(),
+                r.MBps("wall_ns"), r.MBps("cpu_ns"), Duration(r.At("first_wall_ns")).c_str(),
+                r.MBps("first_wall_ns"), r.At("faults_per_op"));
     std::fflush(stdout);
   }
   std::printf("load average at end: %s\n", LoadAverage().c_str());
+
+  std::printf(
+      "\nmemory: peak = resident peak above the baseline taken with the input in memory, over\n"
+      "all repetitions, and after the 1st op alone; file = file-backed pages (code run for\n"
+      "the first time) among it; x input = (peak - file) / input; above fixed = the same\n"
+      "above the no-lines envelope's (peak - file).\n");
+  const Result& fixed = results.front();
+  std::printf("%-17s %10s %10s %10s %9s %8s %8s %12s\n", "case", "input", "peak", "1st op", "file",
+              "x input", "(1st op)", "above fixed");
+  for (const Result& r : results) {
+    if (!r.ok) continue;
+    std::printf("%-17s %10s %10s %10s %9s %7.2fx %7.2fx", r.c.label.c_str(),
+                Size(r.At("input")).c_str(), Size(r.PeakBytes()).c_str(),
+                Size(r.FirstPeakBytes()).c_str(), Size(r.FileBytes()).c_str(), r.DataPeakRatio(),
+                r.FirstDataPeakRatio());
+    if (fixed.ok && &r != &fixed && r.c.kind == "build") {
+      const double data = r.PeakBytes() - r.FileBytes();
+      const double fixed_data = fixed.PeakBytes() - fixed.FileBytes();
+      std::printf(" %11.2fx", (data - fixed_data) / r.At("input"));
+    }
+    std::printf("\n");
+  }
   if (!reset_everywhere) {
     std::printf(
         "note: the peak could not be reset in some child; its baseline is the peak "
@@ -557,52 +600,58 @@ int RunAll() {
     if (r.ok && r.c.kind == "build" && r.c.bytes >= 10 * KiB) sized.push_back(&r);
   }
   std::printf("\ngoals (build + serialize, 10 KiB to 50 MiB):\n");
-  if (sized.empty()) {
-    std::printf("  no build case ran\n");
+  if (sized.empty() || !fixed.ok) {
+    std::printf("  not every build case ran\n");
     return 1;
   }
-  double slow_wall = 1e300, slow_cpu = 1e300, worst_mem = 0, worst_raw = 0;
+  double slow_wall = 1e300, slow_cpu = 1e300, slow_first = 1e300, worst_mem = 0, worst_raw = 0;
   for (const Result* r : sized) {
     slow_wall = std::min(slow_wall, r->MBps("wall_ns"));
     slow_cpu = std::min(slow_cpu, r->MBps("cpu_ns"));
+    slow_first = std::min(slow_first, r->MBps("first_wall_ns"));
     worst_mem = std::max(worst_mem, r->DataPeakRatio());
     worst_raw = std::max(worst_raw, r->PeakBytes() / r->At("input"));
   }
-  std::printf("  >= 200 MB/s at every size: slowest %.1f MB/s wall, %.1f MB/s cpu -> %s\n",
-              slow_wall, slow_cpu,
-              slow_wall >= 200 ? "met" : (slow_cpu >= 200 ? "MISSED on wall time" : "MISSED"));
+  std::printf("  >= 200 MB/s at every size: slowest median %.1f MB/s wall (%.1f cpu) -> %s;\n",
+              slow_wall, slow_cpu, slow_wall >= 200 ? "met" : "MISSED");
+  std::printf("      first operation:");
+  for (const Result* r : sized) {
+    std::printf(" %s %.1f MB/s", Size(r->At("input")).c_str(), r->MBps("first_wall_ns"));
+  }
+  std::printf(" -> %s\n", slow_first >= 200 ? "met" : "MISSED");
 
-  std::printf("  cost linear in size: cpu ns/byte");
+  // Per-byte cost above the fixed cost of an envelope, so that a fixed cost
+  // does not pass for a non-linear one.
+  auto marginal = [&fixed](const char* key) {
+    return [&fixed, key](const Result& r) {
+      return (r.At(key) - fixed.At(key)) / (r.At("input") - fixed.At("input"));
+    };
+  };
+  const auto warm = marginal("cpu_ns");
+  const auto first = marginal("first_wall_ns");
+  std::printf("  cost linear in size: ns per byte above the no-lines envelope's cost\n");
+  std::printf("      median cpu: ");
   for (const Result* r : sized) {
-    std::printf("  %s: %.2f", Size(r->At("input")).c_str(), r->PerByte("cpu_ns"));
+    std::printf(" %s %.2f", Size(r->At("input")).c_str(), warm(*r));
   }
-  double lo = 1e300, hi = 0, lo_wall = 1e300, hi_wall = 0;
+  const double warm_spread = Spread(sized, warm);
+  std::printf("  -> spread %.2fx\n      1st op wall:", warm_spread);
   for (const Result* r : sized) {
-    lo = std::min(lo, r->PerByte("cpu_ns"));
-    hi = std::max(hi, r->PerByte("cpu_ns"));
-    lo_wall = std::min(lo_wall, r->PerByte("wall_ns"));
-    hi_wall = std::max(hi_wall, r->PerByte("wall_ns"));
+    std::printf(" %s %.2f", Size(r->At("input")).c_str(), first(*r));
   }
-  std::printf("\n      largest/smallest ns per byte: %.2fx cpu, %.2fx wall -> %s\n", hi / lo,
-              hi_wall / lo_wall,
-              hi / lo <= 1.5 ? "linear (cpu within 1.5x)" : "NOT linear (cpu over 1.5x)");
+  const double first_spread = Spread(sized, first);
+  std::printf("  -> spread %.2fx\n", first_spread);
+  std::printf("      -> %s (median), %s (1st op)   [linear = spread within 1.5x]\n",
+              warm_spread <= 1.5 ? "linear" : "NOT linear",
+              first_spread <= 1.5 ? "linear" : "NOT linear");
 
-  std::printf("  peak memory < 4x invoice size: (peak - file) / input");
+  std::printf("  peak memory < 4x invoice size: x input");
   for (const Result* r : sized) {
-    std::printf("  %s: %.2fx", Size(r->At("input")).c_str(), r->DataPeakRatio());
+    std::printf(" %s %.2fx (1st op %.2fx)", Size(r->At("input")).c_str(), r->DataPeakRatio(),
+                r->FirstDataPeakRatio());
   }
-  std::printf("\n      worst %.2fx -> %s (counting file-backed pages too: worst %.2fx)\n",
-              worst_mem, worst_mem < 4 ? "met" : "MISSED", worst_raw);
-  const Result& fixed = results.front();
-  if (fixed.ok) {
-    std::printf("      above the no-lines envelope's peak (%s, the fixed cost):",
-                Size(fixed.PeakBytes()).c_str());
-    for (const Result* r : sized) {
-      std::printf("  %s: %.2fx", Size(r->At("input")).c_str(),
-                  (r->PeakBytes() - fixed.PeakBytes()) / r->At("input"));
-    }
-    std::printf("\n");
-  }
+  std::printf(" -> %s (worst %.2fx; with file-backed pages %.2fx)\n",
+              worst_mem < 4 ? "met" : "MISSED", worst_mem, worst_raw);
   return all_ok ? 0 : 1;
 }
 

@@ -110,7 +110,9 @@ void ParseTime(std::string_view time, XSDateTimeParts& p) {
     c.Take();
     const std::string_view digits = c.DigitText();
     if (digits.empty()) FailTime(time);
-    p.fraction = "." + std::string(digits);
+    p.fraction.reserve(digits.size() + 1);
+    p.fraction.push_back('.');
+    p.fraction.append(digits);
   }
   if (c.Next('+') || c.Next('-')) ParseOffset(c, p, time);
   // Anything else ("Z", a letter, the end) means no offset; the rest is

@@ -61,21 +61,25 @@ Bcd Bcd::FromParts(bool negative, std::string digits, int scale) {
 }
 
 std::string Bcd::ToString() const {
+  const std::string_view digits = digits_;
   const auto scale = static_cast<size_t>(scale_);
-  std::string whole, fraction;
-  if (scale >= digits_.size()) {
-    fraction = std::string(scale - digits_.size(), '0') + digits_;
-  } else {
-    whole = digits_.substr(0, digits_.size() - scale);
-    fraction = digits_.substr(digits_.size() - scale);
-  }
-  whole.erase(0, std::min(whole.find_first_not_of('0'), whole.size()));
+  const size_t whole_len = scale >= digits.size() ? 0 : digits.size() - scale;
+  std::string_view whole = digits.substr(0, whole_len);
+  while (!whole.empty() && whole.front() == '0') whole.remove_prefix(1);
+  std::string fraction(scale > digits.size() ? scale - digits.size() : 0, '0');
+  fraction.append(digits.substr(whole_len));
   while (!fraction.empty() && fraction.back() == '0') fraction.pop_back();
-  if (whole.empty()) whole = "0";
   std::string out;
-  if (negative_ && (whole != "0" || !fraction.empty())) out = "-";
-  out += whole;
-  if (!fraction.empty()) out += "." + fraction;
+  if (negative_ && (!whole.empty() || !fraction.empty())) out.push_back('-');
+  if (whole.empty()) {
+    out.push_back('0');
+  } else {
+    out.append(whole);
+  }
+  if (!fraction.empty()) {
+    out.push_back('.');
+    out.append(fraction);
+  }
   return out;
 }
 
