@@ -3,8 +3,9 @@
 #include <libxml/parser.h>
 #include <libxml/tree.h>
 #include <libxml/xmlerror.h>
-#include <libxml/xmlsave.h>
 
+#include <algorithm>
+#include <array>
 #include <climits>
 #include <cstring>
 #include <mutex>
@@ -113,17 +114,6 @@ void KeepMeaningOfTree(xmlNode* node) {
 
 // --- Serialization ----------------------------------------------------------
 
-int AppendToString(void* context, const char* buffer, int len) {
-  try {
-    static_cast<std::string*>(context)->append(buffer, static_cast<size_t>(len));
-    return len;
-  } catch (...) {  // never let an exception cross the library's frames
-    return -1;
-  }
-}
-
-int CloseNothing(void*) { return 0; }
-
 // Keeps libxml2's own error printing off standard error while a call runs.
 class QuietErrors {
  public:
@@ -140,9 +130,170 @@ class QuietErrors {
   void* old_context_;
 };
 
-void IgnoreError(void*, xmlErrorPtr) {}
+// Replacement text per byte; empty for a byte written as it is.
+using EscapeTable = std::array<std::string_view, 256>;
 
-// A guess at the serialized size of `node`, so the output string is
+constexpr EscapeTable MakeEscapeTable(bool attribute) {
+  EscapeTable t{};
+  t['<'] = "&lt;";
+  t['>'] = "&gt;";
+  t['&'] = "&amp;";
+  t['\r'] = "&#13;";
+  if (attribute) {
+    t['"'] = "&quot;";
+    t['\n'] = "&#10;";
+    t['\t'] = "&#9;";
+  }
+  return t;
+}
+constexpr EscapeTable kTextEscapes = MakeEscapeTable(false);
+constexpr EscapeTable kAttributeEscapes = MakeEscapeTable(true);
+
+// Writes nodes as UTF-8 markup into one buffer that grows rarely: the text
+// of a large invoice is escaped in place with a table lookup per byte, with
+// no intermediate copies. Non-ASCII characters are written as they are.
+class Serializer {
+ public:
+  explicit Serializer(size_t size_guess) : buf_(size_guess + kSlack, '\0') {}
+
+  void Raw(std::string_view s) {
+    Room(s.size());
+    std::memcpy(buf_.data() + pos_, s.data(), s.size());
+    pos_ += s.size();
+  }
+
+  void Node(const xmlNode* node) {
+    switch (node->type) {
+      case XML_ELEMENT_NODE:
+        Element(node);
+        break;
+      case XML_TEXT_NODE:
+        Escaped(node->content, kTextEscapes);
+        break;
+      case XML_CDATA_SECTION_NODE:
+        Wrapped("<![CDATA[", node->content, "]]>");
+        break;
+      case XML_COMMENT_NODE:
+        Wrapped("<!--", node->content, "-->");
+        break;
+      case XML_ENTITY_REF_NODE:
+        Raw("&");
+        Raw(C(node->name));
+        Raw(";");
+        break;
+      case XML_PI_NODE:
+        Raw("<?");
+        Raw(C(node->name));
+        if (node->content != nullptr && node->content[0] != 0) {
+          Raw(" ");
+          Raw(C(node->content));
+        }
+        Raw("?>");
+        break;
+      case XML_DOCUMENT_NODE:
+      case XML_DOCUMENT_FRAG_NODE:
+        for (const xmlNode* c = node->children; c != nullptr; c = c->next) {
+          Node(c);
+          if (node->type == XML_DOCUMENT_NODE) Raw("\n");
+        }
+        break;
+      default:  // declarations and the like never enter a codec document
+        break;
+    }
+  }
+
+  std::string Take() {
+    buf_.resize(pos_);
+    return std::move(buf_);
+  }
+
+ private:
+  static constexpr size_t kChunk = 64 * 1024;
+  static constexpr size_t kLongestEscape = 6;
+  static constexpr size_t kSlack = kChunk * kLongestEscape;
+
+  // Makes room for `n` more bytes.
+  void Room(size_t n) {
+    if (pos_ + n > buf_.size()) buf_.resize(std::max(buf_.size() * 2, pos_ + n));
+  }
+
+  void Escaped(const xmlChar* text, const EscapeTable& table) {
+    if (text == nullptr) return;
+    const auto* p = reinterpret_cast<const unsigned char*>(text);
+    size_t n = std::strlen(C(text));
+    while (n > 0) {
+      const size_t chunk = std::min(n, kChunk);
+      Room(chunk * kLongestEscape);
+      char* w = buf_.data() + pos_;
+      for (const unsigned char* end = p + chunk; p < end; ++p) {
+        const std::string_view e = table[*p];
+        if (e.empty()) {
+          *w++ = static_cast<char>(*p);
+        } else {
+          std::memcpy(w, e.data(), e.size());
+          w += e.size();
+        }
+      }
+      pos_ = static_cast<size_t>(w - buf_.data());
+      n -= chunk;
+    }
+  }
+
+  void Wrapped(std::string_view open, const xmlChar* content, std::string_view close) {
+    Raw(open);
+    if (content != nullptr) Raw(C(content));
+    Raw(close);
+  }
+
+  void Name(const xmlNs* ns, const xmlChar* name) {
+    if (ns != nullptr && ns->prefix != nullptr) {
+      Raw(C(ns->prefix));
+      Raw(":");
+    }
+    Raw(C(name));
+  }
+
+  void Element(const xmlNode* node) {
+    Raw("<");
+    Name(node->ns, node->name);
+    for (const xmlNs* ns = node->nsDef; ns != nullptr; ns = ns->next) {
+      Raw(ns->prefix != nullptr ? " xmlns:" : " xmlns");
+      if (ns->prefix != nullptr) Raw(C(ns->prefix));
+      Raw("=\"");
+      Escaped(ns->href, kAttributeEscapes);
+      Raw("\"");
+    }
+    for (const xmlAttr* a = node->properties; a != nullptr; a = a->next) {
+      Raw(" ");
+      Name(a->ns, a->name);
+      Raw("=\"");
+      for (const xmlNode* c = a->children; c != nullptr; c = c->next) {
+        if (c->type == XML_TEXT_NODE) {
+          Escaped(c->content, kAttributeEscapes);
+        } else if (c->type == XML_ENTITY_REF_NODE) {
+          Raw("&");
+          Raw(C(c->name));
+          Raw(";");
+        }
+      }
+      Raw("\"");
+    }
+    if (node->children == nullptr) {
+      Raw("/>");
+      return;
+    }
+    Raw(">");
+    for (const xmlNode* c = node->children; c != nullptr; c = c->next) Node(c);
+    Raw("</");
+    Name(node->ns, node->name);
+    Raw(">");
+  }
+
+  std::string buf_;
+  size_t pos_ = 0;
+};
+
+// A guess at the serialized size of `node`, so the output buffer is
 // allocated about once: its character data plus room for escapes and markup.
 size_t SizeGuess(const xmlNode* node) {
   size_t size = 64;
@@ -157,33 +308,13 @@ size_t SizeGuess(const xmlNode* node) {
   return size;
 }
 
-// Writes `node` (a whole document when it is the document node) after
-// `prefix` into one growing string, the tree's UTF-8 passed through with no
-// conversion step. Non-ASCII characters stay as they are: text, because the
-// default escaping (which would write character references) is replaced by
-// the plain one for < > & and CR; attribute values, because libxml2 keeps
-// them when the document names an encoding, so one is named meanwhile.
-std::string SaveNode(xmlDoc* doc, xmlNode* node, std::string prefix) {
-  QuietErrors quiet(nullptr, IgnoreError);
-  std::string out = std::move(prefix);
-  out.reserve(out.size() + SizeGuess(node));
-  const xmlChar* old_encoding = doc->encoding;
-  doc->encoding = X("UTF-8");
-  xmlSaveCtxtPtr ctxt = xmlSaveToIO(AppendToString, CloseNothing, &out, nullptr, XML_SAVE_NO_DECL);
-  long written = -1;
-  int flushed = -1;
-  if (ctxt != nullptr) {
-    if (xmlSaveSetEscape(ctxt, nullptr) == 0) {
-      written = node->type == XML_DOCUMENT_NODE ? xmlSaveDoc(ctxt, doc) : xmlSaveTree(ctxt, node);
-    }
-    flushed = xmlSaveFlush(ctxt);
-    if (xmlSaveClose(ctxt) < 0) flushed = -1;
-  }
-  doc->encoding = old_encoding;
-  if (ctxt == nullptr || written < 0 || flushed < 0) {
-    throw DOMException("The XML document could not be serialized");
-  }
-  return out;
+// `prefix` followed by `node` (a whole document when it is the document
+// node) as UTF-8 markup.
+std::string SaveNode(xmlNode* node, std::string_view prefix) {
+  Serializer out(prefix.size() + SizeGuess(node));
+  out.Raw(prefix);
+  out.Node(node);
+  return out.Take();
 }
 
 // --- Parsing ---------------------------------------------------------------
@@ -443,9 +574,9 @@ std::string Node::Text() const {
 std::string Node::Xml() const {
   if (node_ == nullptr || node_->doc == nullptr) return "";
   if (node_->type == XML_DOCUMENT_NODE) {
-    return SaveNode(node_->doc, node_, "<?xml version=\"1.0\"?>\n");
+    return SaveNode(node_, "<?xml version=\"1.0\"?>\n");
   }
-  return SaveNode(node_->doc, node_, "");
+  return SaveNode(node_, "");
 }
 
 std::string Node::LookupNamespaceURI(std::string_view prefix) const {
@@ -626,7 +757,7 @@ Node Document::ImportNode(Node parent, Node foreign) {
 }
 
 std::string Document::Serialize() const {
-  return SaveNode(doc_.get(), Root().Raw(), "<?xml version=\"1.0\"?>\n");
+  return SaveNode(Root().Raw(), "<?xml version=\"1.0\"?>\n");
 }
 
 }  // namespace vorn::xml
