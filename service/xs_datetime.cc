@@ -136,8 +136,9 @@ local_seconds ComposeDateTime(const XSDateTimeParts& p) {
 }
 
 // The text's own offset from UTC in minutes (positive east of UTC).
-int OffsetMinutes(const XSDateTimeParts& p) {
-  const int m = p.offset_hours * 60 + p.offset_minutes;
+// 64-bit: the digit groups may hold any 32-bit value.
+int64_t OffsetMinutes(const XSDateTimeParts& p) {
+  const int64_t m = int64_t{p.offset_hours} * 60 + p.offset_minutes;
   return p.offset_negative ? -m : m;
 }
 
@@ -194,7 +195,7 @@ void TXSDateTime::XSToNative(const std::string& text) {
 DateTime TXSDateTime::AsDateTime() const {
   const XSDateTimeParts p = ParseXSDateTime(text_);
   // UTC is the text's time minus its offset; local time is UTC minus the bias.
-  const int b = LocalBiasMinutes() + OffsetMinutes(p);
+  const int64_t b = LocalBiasMinutes() + OffsetMinutes(p);
   return DateTime(ComposeDateTime(p) - minutes{b});
 }
 

@@ -168,6 +168,11 @@ TEST(XSDateTimeTest, ReadsTextsAsLocalAndAsUTC) {
       {"2021-03-03T09:15:30.999+01:00", At(2021, 3, 3, 9, 15, 30), At(2021, 3, 3, 8, 15, 30)},
       {"2021-03-03T23:15:30-05:30", At(2021, 3, 4, 5, 45, 30), At(2021, 3, 4, 4, 45, 30)},
       {"2021-03-03", At(2021, 3, 3, 1, 0, 0), At(2021, 3, 3, 0, 0, 0)},
+      // Offsets are not range-checked; large ones must not overflow.
+      {"2021-03-03T00:00:00+48:00", At(2021, 3, 1, 1, 0, 0), At(2021, 3, 1, 0, 0, 0)},
+      {"0001-01-01T00:00:00-950060000",
+       DateTime(At(1, 1, 1, 1, 0, 0) + std::chrono::hours{950060000}),
+       DateTime(At(1, 1, 1, 0, 0, 0) + std::chrono::hours{950060000})},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.text);
