@@ -1,17 +1,25 @@
 #include "cli/document_loader.h"
 
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <bit>
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <memory>
 #include <new>
 #include <string_view>
+#include <utility>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "cli/locale_charset.h"
 #include "service/exception.h"
@@ -21,6 +29,14 @@ namespace {
 
 // Files of this size or more are refused rather than read in part.
 constexpr size_t kMaxFileSize = size_t{1} << 31;
+
+// The file is read and converted this many bytes at a time, so that the read
+// buffer stays in the processor's cache and only the text is kept whole.
+constexpr size_t kChunkSize = size_t{1} << 16;
+
+// Bytes of a chunk that may be left for the next one: a CR whose LF may
+// follow, or the start of a UTF-8 sequence.
+constexpr size_t kMaxCarry = 3;
 
 class UniqueFd {
  public:
@@ -60,33 +76,124 @@ std::string ErrorText(int err) {
 
 std::string InFile(const std::string& full_path) { return " in file \"" + full_path + "\""; }
 
-// Reads the whole file, looping over short reads and interruptions.
-std::string ReadFileBytes(const std::string& path, const std::string& full_path) {
-  const UniqueFd fd(open(path.c_str(), O_RDONLY | O_CLOEXEC));
-  if (fd.get() < 0) ThrowOpenError(full_path, errno);
-  struct stat st {};
-  if (fstat(fd.get(), &st) != 0) ThrowOpenError(full_path, errno);
-  if (S_ISDIR(st.st_mode)) ThrowOpenError(full_path, EISDIR);
-  const bool regular = S_ISREG(st.st_mode);
-  if (regular && static_cast<uint64_t>(st.st_size) >= kMaxFileSize) {
-    ThrowOpenError(full_path, EFBIG);
-  }
-  // One byte of slack lets the end of a regular file show without a resize.
-  std::string bytes(regular ? static_cast<size_t>(st.st_size) + 1 : size_t{1} << 16, '\0');
-  size_t total = 0;
-  while (true) {
-    if (total == bytes.size()) bytes.resize(std::min(bytes.size() * 2, kMaxFileSize));
-    const ssize_t n = read(fd.get(), bytes.data() + total, bytes.size() - total);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      ThrowOpenError(full_path, errno);
+// An open file, read from start to end.
+class FileReader {
+ public:
+  FileReader(const std::string& path, const std::string& full_path)
+      : full_path_(full_path), fd_(open(path.c_str(), O_RDONLY | O_CLOEXEC)) {
+    if (fd_.get() < 0) ThrowOpenError(full_path_, errno);
+    struct stat st {};
+    if (fstat(fd_.get(), &st) != 0) ThrowOpenError(full_path_, errno);
+    if (S_ISDIR(st.st_mode)) ThrowOpenError(full_path_, EISDIR);
+    if (S_ISREG(st.st_mode)) {
+      if (static_cast<uint64_t>(st.st_size) >= kMaxFileSize) ThrowOpenError(full_path_, EFBIG);
+      size_hint_ = static_cast<size_t>(st.st_size);
     }
-    if (n == 0) break;
-    total += static_cast<size_t>(n);
-    if (total >= kMaxFileSize) ThrowOpenError(full_path, EFBIG);
   }
-  bytes.resize(total);
-  return bytes;
+
+  // Reads into `dst` until `size` bytes are in or the file has ended, looping
+  // over short reads and interruptions; returns the number of bytes read.
+  size_t Fill(char* dst, size_t size) {
+    size_t got = 0;
+    while (got < size && !at_end_) {
+      const ssize_t n = read(fd_.get(), dst + got, size - got);
+      if (n < 0) {
+        if (errno == EINTR) continue;
+        ThrowOpenError(full_path_, errno);
+      }
+      if (n == 0) {
+        at_end_ = true;
+        break;
+      }
+      got += static_cast<size_t>(n);
+      total_ += static_cast<size_t>(n);
+      if (total_ >= kMaxFileSize) ThrowOpenError(full_path_, EFBIG);
+    }
+    return got;
+  }
+
+  bool AtEnd() const { return at_end_; }
+  // The size of a regular file when it was opened, else 0.
+  size_t SizeHint() const { return size_hint_; }
+
+ private:
+  const std::string& full_path_;
+  const UniqueFd fd_;
+  size_t size_hint_ = 0;
+  size_t total_ = 0;
+  bool at_end_ = false;
+};
+
+// Bytes handed out a chunk at a time, from a file or from memory. The bytes
+// of a chunk that its user leaves are handed out again at the start of the
+// next one.
+class ChunkSource {
+ public:
+  explicit ChunkSource(FileReader& file) : file_(&file) {
+    // A small file fits in one chunk, with a byte to spare to see its end.
+    capacity_ =
+        file.SizeHint() > 0 ? std::clamp(file.SizeHint() + 1, size_t{64}, kChunkSize) : kChunkSize;
+    buffer_.reset(new char[capacity_]);
+    Advance(0);
+  }
+  explicit ChunkSource(std::string_view text)
+      : text_(text), capacity_(std::clamp(text.size(), size_t{64}, kChunkSize)) {
+    Advance(0);
+  }
+
+  const char* data() const { return data_; }
+  size_t size() const { return size_; }
+  // True when nothing follows this chunk.
+  bool last() const { return last_; }
+  // Position of data()[0] in the whole input.
+  size_t offset() const { return offset_; }
+  // The largest a chunk can be.
+  size_t capacity() const { return capacity_; }
+  // The expected size of the whole input, 0 when unknown.
+  size_t SizeHint() const { return file_ != nullptr ? file_->SizeHint() : text_.size(); }
+
+  // Drops the first `used` bytes of the chunk and makes the next one, which
+  // starts with the bytes that were not used.
+  void Advance(size_t used) {
+    offset_ += used;
+    if (file_ == nullptr) {
+      data_ = text_.data() + offset_;
+      size_ = std::min(text_.size() - offset_, capacity_);
+      last_ = offset_ + size_ == text_.size();
+      return;
+    }
+    const size_t kept = size_ - used;
+    std::memmove(buffer_.get(), buffer_.get() + used, kept);
+    data_ = buffer_.get();
+    size_ = kept + file_->Fill(buffer_.get() + kept, capacity_ - kept);
+    last_ = file_->AtEnd();
+  }
+
+  // Reads the rest of the input, so that a read error still shows.
+  void Drain() {
+    while (!last_) Advance(size_);
+  }
+
+ private:
+  FileReader* file_ = nullptr;
+  std::string_view text_;
+  std::unique_ptr<char[]> buffer_;
+  size_t capacity_ = 0;
+  const char* data_ = nullptr;
+  size_t size_ = 0;
+  size_t offset_ = 0;
+  bool last_ = false;
+};
+
+// Reads the whole input into one string.
+std::string ReadAll(ChunkSource& source) {
+  std::string all;
+  all.reserve(source.SizeHint());
+  while (true) {
+    all.append(source.data(), source.size());
+    if (source.last()) return all;
+    source.Advance(source.size());
+  }
 }
 
 // Appends code point `cp` as UTF-8 at `p`, returning the new end.
@@ -144,87 +251,302 @@ std::string DecodeUtf16(std::string_view bytes, bool big_endian, size_t offset,
   return out;
 }
 
-// The file's text as UTF-8, after its byte-order mark. Returns a view into
-// `bytes` when they already are UTF-8, else into `storage`.
-std::string_view DecodeText(const std::string& bytes, const std::string& full_path,
-                            std::string& storage) {
-  const std::string_view all(bytes);
-  std::string charset = "UTF-8";
-  size_t mark = 0;
-  if (all.starts_with("\xEF\xBB\xBF")) {
-    mark = 3;
-  } else if (all.starts_with("\xFF\xFE") || all.starts_with("\xFE\xFF")) {
-    storage = DecodeUtf16(all.substr(2), all[0] == '\xFE', 2, full_path);
-    return storage;
-  } else {
-    charset = LocaleCharset();
-  }
-  const std::string_view body = all.substr(mark);
-  size_t bad = 0;
-  if (IsUtf8Charset(charset)) {
-    bad = FindInvalidUtf8(body);
-    if (bad == std::string_view::npos) return body;
-  } else if (CharsetToUtf8(body, charset, storage, bad)) {
-    return storage;
-  }
-  throw EEncodingError("Invalid " + charset + " byte sequence at byte offset " +
-                       std::to_string(mark + bad) + InFile(full_path));
+#if !defined(__SSE2__)
+// Bit i (0 to 7) set when byte p[i] is a control (below 0x20) or not ASCII.
+inline unsigned SpecialBytes8(const char* p) {
+  uint64_t word = 0;  // p[0] in the low byte, whatever the byte order
+  for (int i = 0; i < 8; ++i) word |= uint64_t{static_cast<unsigned char>(p[i])} << (8 * i);
+  constexpr uint64_t kOnes = 0x0101010101010101u;
+  // The top bit of each byte: set when the byte is 0x80 or more, or when its
+  // low seven bits plus 0x60 stay below 0x80 (a control). No byte carries into
+  // the next.
+  const uint64_t high = (~((word & (kOnes * 0x7F)) + kOnes * 0x60) | word) & (kOnes * 0x80);
+  // Gathers the eight top bits into the top byte, bit i from byte i.
+  return static_cast<unsigned>(((high >> 7) * 0x0102040810204080u) >> 56);
+}
+#endif
+
+// Bit i (0 to 15) set when byte p[i] is a control (below 0x20) or not ASCII.
+inline unsigned SpecialBytes16(const char* p) {
+#if defined(__SSE2__)
+  const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+  // Compared as signed, bytes 0x80 to 0xFF are negative: one comparison
+  // finds both them and the controls.
+  return static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpgt_epi8(_mm_set1_epi8(0x20), block)));
+#else
+  return SpecialBytes8(p) | (SpecialBytes8(p + 8) << 8);
+#endif
 }
 
-[[noreturn]] void ThrowDisallowed(uint32_t cp, std::string_view line_head, size_t line,
-                                  const std::string& full_path) {
-  size_t column = 1;
-  for (char c : line_head) {
-    if ((static_cast<unsigned char>(c) & 0xC0) != 0x80) ++column;
-  }
-  throw EEncodingError("Character " + CodePointName(cp) + " is not allowed in XML, at line " +
-                       std::to_string(line) + ", column " + std::to_string(column) +
-                       InFile(full_path));
-}
+// True for printable ASCII (0x20 to 0x7F).
+inline bool IsPlain(char c) { return static_cast<unsigned char>(c) - 0x20u < 0x60u; }
 
-// Cuts `text` at its first U+0000, ends every line with CR LF and checks that
-// every character is one XML 1.0 allows. Sets `count` to the number of lines.
-std::string JoinLines(std::string_view text, const std::string& full_path, size_t& count) {
-  std::string out;
-  out.reserve(text.size() + text.size() / 16 + 2);
-  count = 0;
-  size_t line_start = 0;
-  size_t end = 0;
-  for (; end < text.size(); ++end) {
-    const auto c = static_cast<unsigned char>(text[end]);
-    if (c >= 0x20 && c != 0xEF) continue;
-    if (c == 0xEF) {  // EF BF BE and EF BF BF are U+FFFE and U+FFFF
-      if (end + 2 < text.size() && text[end + 1] == '\xBF' &&
-          (text[end + 2] == '\xBE' || text[end + 2] == '\xBF')) {
-        const uint32_t cp = text[end + 2] == '\xBE' ? 0xFFFE : 0xFFFF;
-        ThrowDisallowed(cp, text.substr(line_start, end - line_start), count + 1, full_path);
+enum class Stop {
+  kEnd,         // the chunk is done (but for bytes left for the next one)
+  kCut,         // at a U+0000
+  kDisallowed,  // at a character XML does not allow
+  kInvalid,     // at an invalid UTF-8 sequence
+};
+
+struct ChunkResult {
+  Stop stop = Stop::kEnd;
+  size_t read = 0;          // bytes of the chunk used; where it stopped
+  size_t written = 0;       // bytes put out
+  size_t breaks = 0;        // line breaks put out
+  size_t line_begin = 0;    // output offset after the last break, if any
+  uint32_t code_point = 0;  // the character, for kDisallowed
+};
+
+// Converts UTF-8 text in[0, n) for sending: copies it to `out` with every
+// line break (CR LF, LF or CR) written as CR LF, until the end, a U+0000, a
+// character XML 1.0 does not allow or, when `validate` is set, an invalid
+// UTF-8 sequence. Unless `last` is set, a CR or UTF-8 lead byte in the final
+// kMaxCarry bytes is left for the next chunk. `out` must have room for
+// 2 * n + 16 bytes.
+ChunkResult JoinChunk(const char* in, size_t n, bool last, bool validate, char* out) {
+  const char* p = in;
+  const char* const end = in + n;
+  char* w = out;
+  size_t breaks = 0;
+  const char* line_begin = out;
+  ChunkResult result;
+  while (true) {
+    // Sixteen bytes at a time while at least 32 are left (so that the
+    // block's successor can be read too): plain ASCII, and the common
+    // blocks whose only other content is one LF, one CR LF or one two-byte
+    // character, are copied without stopping.
+    while (end - p >= 32) {
+      std::memcpy(w, p, 16);
+      const unsigned mask = SpecialBytes16(p);
+      if (mask == 0) {
+        p += 16;
+        w += 16;
+        continue;
       }
+      const int k = std::countr_zero(mask);
+      const auto c0 = static_cast<unsigned char>(p[k]);
+      if (mask == 1u << k && c0 == '\n') {
+        w[k] = '\r';
+        std::memcpy(w + k + 1, p + k, 16);  // the LF and what follows it
+        p += 16;
+        w += 17;
+        ++breaks;
+        line_begin = w - 15 + k;
+        continue;
+      }
+      if (mask == 3u << k) {
+        const auto c1 = static_cast<unsigned char>(p[k + 1]);
+        if (c0 == '\r' && c1 == '\n') {
+          p += 16;
+          w += 16;
+          ++breaks;
+          line_begin = w - 14 + k;
+          continue;
+        }
+        if (c0 >= 0xC2 && c0 <= 0xDF && (c1 & 0xC0) == 0x80) {  // U+0080 to U+07FF
+          p += 16;
+          w += 16;
+          continue;
+        }
+      }
+      p += k;
+      w += k;
+      break;
+    }
+    while (p != end && IsPlain(*p)) *w++ = *p++;
+    if (p == end) break;
+    const auto c = static_cast<unsigned char>(*p);
+    if (c == '\n' || c == '\r') {
+      if (c == '\r') {
+        if (p + 1 == end) {
+          if (!last) break;
+        } else if (p[1] == '\n') {
+          ++p;
+        }
+      }
+      ++p;
+      w[0] = '\r';
+      w[1] = '\n';
+      w += 2;
+      ++breaks;
+      line_begin = w;
       continue;
     }
-    if (c == 0) break;
-    if (c == '\t') continue;
-    if (c != '\r' && c != '\n') {
-      ThrowDisallowed(c, text.substr(line_start, end - line_start), count + 1, full_path);
+    if (c >= 0x80) {
+      const auto left = static_cast<size_t>(end - p);
+      if (left <= kMaxCarry && !last) break;
+      size_t length = 1;
+      if (validate) {
+        length = Utf8SequenceLength(std::string_view(p, left));
+        if (length == 0) {
+          result.stop = Stop::kInvalid;
+          break;
+        }
+      }
+      // EF BF BE and EF BF BF are U+FFFE and U+FFFF.
+      if (c == 0xEF && left > 2 && p[1] == '\xBF' && (p[2] == '\xBE' || p[2] == '\xBF')) {
+        result.stop = Stop::kDisallowed;
+        result.code_point = p[2] == '\xBE' ? 0xFFFE : 0xFFFF;
+        break;
+      }
+      for (size_t i = 0; i < length; ++i) w[i] = p[i];
+      p += length;
+      w += length;
+      continue;
     }
-    out.append(text.substr(line_start, end - line_start)).append("\r\n");
-    ++count;
-    if (c == '\r' && end + 1 < text.size() && text[end + 1] == '\n') ++end;
-    line_start = end + 1;
+    if (c == '\t') {
+      *w++ = *p++;
+      continue;
+    }
+    result.stop = c == 0 ? Stop::kCut : Stop::kDisallowed;
+    result.code_point = c;
+    break;
   }
-  if (line_start < end) {
-    out.append(text.substr(line_start, end - line_start)).append("\r\n");
-    ++count;
-  }
-  return out;
+  result.read = static_cast<size_t>(p - in);
+  result.written = static_cast<size_t>(w - out);
+  result.breaks = breaks;
+  result.line_begin = static_cast<size_t>(line_begin - out);
+  return result;
 }
+
+// Asks the system to map the pages of p[0, n) now, in one call, rather than
+// one fault at a time as they are first written; their content is kept.
+void PrepareForWriting(char* p, size_t n) {
+#if defined(MADV_POPULATE_WRITE)
+  const auto page = static_cast<uintptr_t>(sysconf(_SC_PAGESIZE));
+  const uintptr_t begin = (reinterpret_cast<uintptr_t>(p) + page - 1) & ~(page - 1);
+  const uintptr_t end = (reinterpret_cast<uintptr_t>(p) + n) & ~(page - 1);
+  // Only a help: on failure (an older kernel) the pages fault in as usual.
+  if (end > begin) madvise(reinterpret_cast<void*>(begin), end - begin, MADV_POPULATE_WRITE);
+#else
+  (void)p;
+  (void)n;
+#endif
+}
+
+// Builds the text from UTF-8 input, checking it. Invalid UTF-8 is reported
+// only when `validate` is set, as "Invalid <charset> byte sequence"; text
+// that a decoder produced is not checked again.
+class TextBuilder {
+ public:
+  TextBuilder(ChunkSource& source, bool validate, std::string charset, const std::string& full_path)
+      : source_(source), validate_(validate), charset_(std::move(charset)), full_path_(full_path) {}
+
+  std::string Build(size_t& count) {
+    // Line breaks written as CR LF make the text a little longer than the
+    // input; room for 1/16 more is kept from the start.
+    const size_t hint = source_.SizeHint();
+    text_.reserve(hint + hint / 16 + 2);
+    if (hint >= kPrepareMin) PrepareForWriting(text_.data(), text_.capacity());
+    const std::unique_ptr<char[]> out(new char[2 * source_.capacity() + 16]);
+    while (true) {
+      const ChunkResult result =
+          JoinChunk(source_.data(), source_.size(), source_.last(), validate_, out.get());
+      const size_t base = text_.size();
+      text_.append(out.get(), result.written);
+      if (result.breaks > 0) {
+        count_ += result.breaks;
+        line_start_ = base + result.line_begin;
+      }
+      if (result.stop == Stop::kEnd) {
+        if (source_.last()) break;
+        source_.Advance(result.read);
+        continue;
+      }
+      if (result.stop == Stop::kInvalid) ThrowInvalid(result.read);
+      if (result.stop == Stop::kDisallowed) {
+        const std::string message = DisallowedMessage(result.code_point);
+        CheckRest(result.read);
+        throw EEncodingError(message);
+      }
+      CheckRest(result.read);  // cut at U+0000
+      break;
+    }
+    if (text_.size() > line_start_) {
+      text_.append("\r\n");
+      ++count_;
+    }
+    count = count_;
+    return std::move(text_);
+  }
+
+ private:
+  // Below this size the output's pages are left to fault in.
+  static constexpr size_t kPrepareMin = size_t{1} << 18;
+
+  [[noreturn]] void ThrowInvalid(size_t at) {
+    const size_t offset = source_.offset() + at;
+    source_.Drain();
+    throw EEncodingError("Invalid " + charset_ + " byte sequence at byte offset " +
+                         std::to_string(offset) + InFile(full_path_));
+  }
+
+  // The message for `cp` found after the text built so far.
+  std::string DisallowedMessage(uint32_t cp) const {
+    size_t column = 1;
+    for (size_t i = line_start_; i < text_.size(); ++i) {
+      if ((static_cast<unsigned char>(text_[i]) & 0xC0) != 0x80) ++column;
+    }
+    return "Character " + CodePointName(cp) + " is not allowed in XML, at line " +
+           std::to_string(count_ + 1) + ", column " + std::to_string(column) + InFile(full_path_);
+  }
+
+  // Checks that the input from source_.data()[from] to its end is valid UTF-8.
+  void CheckRest(size_t from) {
+    if (!validate_) return;
+    while (true) {
+      const std::string_view rest(source_.data() + from, source_.size() - from);
+      const size_t bad = FindInvalidUtf8(rest);
+      if (bad != std::string_view::npos) {
+        // A sequence cut by the chunk's end is checked again whole.
+        if (source_.last() || rest.size() - bad > kMaxCarry) ThrowInvalid(from + bad);
+        source_.Advance(from + bad);
+      } else {
+        if (source_.last()) return;
+        source_.Advance(source_.size());
+      }
+      from = 0;
+    }
+  }
+
+  ChunkSource& source_;
+  const bool validate_;
+  const std::string charset_;
+  const std::string& full_path_;
+  std::string text_;
+  size_t line_start_ = 0;  // where the line being built starts in text_
+  size_t count_ = 0;
+};
 
 std::string LoadText(const std::string& path, size_t& count) {
   try {
     const std::string full_path = FullPath(path);
-    const std::string bytes = ReadFileBytes(path, full_path);
-    std::string storage;
-    const std::string_view text = DecodeText(bytes, full_path, storage);
-    return JoinLines(text, full_path, count);
+    FileReader file(path, full_path);
+    ChunkSource source(file);
+    // The first chunk holds the whole mark unless the file is shorter.
+    const std::string_view head(source.data(), std::min<size_t>(source.size(), 3));
+    if (head.starts_with("\xFF\xFE") || head.starts_with("\xFE\xFF")) {
+      const std::string bytes = ReadAll(source);
+      const std::string text =
+          DecodeUtf16(std::string_view(bytes).substr(2), bytes[0] == '\xFE', 2, full_path);
+      ChunkSource decoded(text);
+      return TextBuilder(decoded, false, "UTF-16", full_path).Build(count);
+    }
+    if (head == "\xEF\xBB\xBF") {
+      source.Advance(3);
+      return TextBuilder(source, true, "UTF-8", full_path).Build(count);
+    }
+    const std::string charset = LocaleCharset();
+    if (IsUtf8Charset(charset)) return TextBuilder(source, true, charset, full_path).Build(count);
+    const std::string bytes = ReadAll(source);
+    std::string text;
+    size_t bad = 0;
+    if (!CharsetToUtf8(bytes, charset, text, bad)) {
+      throw EEncodingError("Invalid " + charset + " byte sequence at byte offset " +
+                           std::to_string(bad) + InFile(full_path));
+    }
+    ChunkSource decoded(text);
+    return TextBuilder(decoded, false, charset, full_path).Build(count);
   } catch (const std::bad_alloc&) {
     throw EOutOfMemory();
   }

@@ -4,11 +4,16 @@
 #include <langinfo.h>
 #include <strings.h>
 
+#include <bit>
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
 #include <memory>
 #include <type_traits>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "service/exception.h"
 
@@ -30,43 +35,13 @@ IconvHandle OpenIconv(const std::string& to, const std::string& from) {
   return IconvHandle(cd);
 }
 
-// Length of the valid UTF-8 sequence starting at `s[i]`, or 0 when the
-// sequence there is invalid or truncated.
-size_t Utf8SequenceLength(std::string_view s, size_t i) {
-  const auto b0 = static_cast<unsigned char>(s[i]);
-  if (b0 < 0x80) return 1;
-  size_t length = 0;
-  unsigned char lo = 0x80, hi = 0xBF;  // range of the second byte
-  if (b0 >= 0xC2 && b0 <= 0xDF) {
-    length = 2;
-  } else if (b0 >= 0xE0 && b0 <= 0xEF) {
-    length = 3;
-    if (b0 == 0xE0) lo = 0xA0;  // no overlong forms
-    if (b0 == 0xED) hi = 0x9F;  // no surrogates
-  } else if (b0 >= 0xF0 && b0 <= 0xF4) {
-    length = 4;
-    if (b0 == 0xF0) lo = 0x90;  // no overlong forms
-    if (b0 == 0xF4) hi = 0x8F;  // nothing above U+10FFFF
-  } else {
-    return 0;
-  }
-  if (s.size() - i < length) return 0;
-  const auto b1 = static_cast<unsigned char>(s[i + 1]);
-  if (b1 < lo || b1 > hi) return 0;
-  for (size_t k = 2; k < length; ++k) {
-    const auto b = static_cast<unsigned char>(s[i + k]);
-    if (b < 0x80 || b > 0xBF) return 0;
-  }
-  return length;
-}
-
 // Replaces every invalid sequence of already-UTF-8 output with "?".
 std::string SanitiseUtf8(std::string_view utf8) {
   size_t bad = FindInvalidUtf8(utf8);
   if (bad == std::string_view::npos) return std::string(utf8);
   std::string out(utf8.substr(0, bad));
   for (size_t i = bad; i < utf8.size();) {
-    const size_t n = Utf8SequenceLength(utf8, i);
+    const size_t n = Utf8SequenceLength(utf8.substr(i));
     if (n == 0) {
       out += '?';
       ++i;
@@ -144,23 +119,66 @@ bool IsUtf8Charset(std::string_view charset) {
          (charset.size() == 4 && strncasecmp(charset.data(), "UTF8", 4) == 0);
 }
 
+size_t Utf8SequenceLength(std::string_view bytes) {
+  if (bytes.empty()) return 0;
+  const auto b0 = static_cast<unsigned char>(bytes[0]);
+  if (b0 < 0x80) return 1;
+  size_t length = 0;
+  unsigned char lo = 0x80, hi = 0xBF;  // range of the second byte
+  if (b0 >= 0xC2 && b0 <= 0xDF) {
+    length = 2;
+  } else if (b0 >= 0xE0 && b0 <= 0xEF) {
+    length = 3;
+    if (b0 == 0xE0) lo = 0xA0;  // no overlong forms
+    if (b0 == 0xED) hi = 0x9F;  // no surrogates
+  } else if (b0 >= 0xF0 && b0 <= 0xF4) {
+    length = 4;
+    if (b0 == 0xF0) lo = 0x90;  // no overlong forms
+    if (b0 == 0xF4) hi = 0x8F;  // nothing above U+10FFFF
+  } else {
+    return 0;
+  }
+  if (bytes.size() < length) return 0;
+  const auto b1 = static_cast<unsigned char>(bytes[1]);
+  if (b1 < lo || b1 > hi) return 0;
+  for (size_t k = 2; k < length; ++k) {
+    const auto b = static_cast<unsigned char>(bytes[k]);
+    if (b < 0x80 || b > 0xBF) return 0;
+  }
+  return length;
+}
+
 size_t FindInvalidUtf8(std::string_view bytes) {
+  const char* const data = bytes.data();
+  const size_t size = bytes.size();
   size_t i = 0;
-  while (i < bytes.size()) {
-    // Plain ASCII, the common case, is skipped eight bytes at a time.
-    uint64_t word = 0;
-    if (bytes.size() - i >= sizeof word) {
-      std::memcpy(&word, bytes.data() + i, sizeof word);
+  while (i < size) {
+    // Plain ASCII, the common case, is skipped a block at a time.
+#if defined(__SSE2__)
+    if (size - i >= 16) {
+      const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i));
+      const unsigned high = static_cast<unsigned>(_mm_movemask_epi8(block));
+      if (high == 0) {
+        i += 16;
+        continue;
+      }
+      i += static_cast<size_t>(std::countr_zero(high));
+    }
+#else
+    if (size - i >= 8) {
+      uint64_t word = 0;
+      std::memcpy(&word, data + i, sizeof word);
       if ((word & 0x8080808080808080u) == 0) {
-        i += sizeof word;
+        i += 8;
         continue;
       }
     }
-    if (static_cast<unsigned char>(bytes[i]) < 0x80) {
+#endif
+    if (static_cast<unsigned char>(data[i]) < 0x80) {
       ++i;
       continue;
     }
-    const size_t n = Utf8SequenceLength(bytes, i);
+    const size_t n = Utf8SequenceLength(bytes.substr(i));
     if (n == 0) return i;
     i += n;
   }
@@ -175,7 +193,7 @@ std::string Utf8ToCharset(std::string_view utf8, const std::string& charset) {
   while ((pos = IconvAppend(cd.get(), utf8, pos, out)) != std::string_view::npos) {
     // Unconvertible or invalid: one "?" for the whole character.
     out += '?';
-    const size_t n = Utf8SequenceLength(utf8, pos);
+    const size_t n = Utf8SequenceLength(utf8.substr(pos));
     pos += n == 0 ? 1 : n;
   }
   return out;

@@ -4,11 +4,17 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstdint>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <string>
+#include <string_view>
+#include <thread>
+#include <vector>
 
+#include "cli/locale_charset.h"
 #include "service/exception.h"
 
 namespace vorn {
@@ -49,6 +55,76 @@ class DocumentLoaderTest : public ::testing::Test {
 
   fs::path dir_;
 };
+
+// What loading gives for `input`, valid UTF-8 holding no character XML
+// refuses: cut at the first U+0000, split at CR LF, LF or CR, each line
+// followed by CR LF. Sets `lines` to the number of lines.
+std::string JoinedText(std::string_view input, size_t* lines = nullptr) {
+  input = input.substr(0, input.find('\0'));
+  std::string out;
+  size_t count = 0;
+  size_t start = 0;
+  for (size_t i = 0; i < input.size(); ++i) {
+    if (input[i] != '\r' && input[i] != '\n') continue;
+    out.append(input.substr(start, i - start)).append("\r\n");
+    ++count;
+    if (input[i] == '\r' && i + 1 < input.size() && input[i + 1] == '\n') ++i;
+    start = i + 1;
+  }
+  if (start < input.size()) {
+    out.append(input.substr(start)).append("\r\n");
+    ++count;
+  }
+  if (lines != nullptr) *lines = count;
+  return out;
+}
+
+// UTF-8 for code point `cp`.
+std::string Utf8(uint32_t cp) {
+  std::string out;
+  if (cp < 0x80) {
+    out += static_cast<char>(cp);
+  } else if (cp < 0x800) {
+    out += static_cast<char>(0xC0 | (cp >> 6));
+    out += static_cast<char>(0x80 | (cp & 0x3F));
+  } else if (cp < 0x10000) {
+    out += static_cast<char>(0xE0 | (cp >> 12));
+    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (cp & 0x3F));
+  } else {
+    out += static_cast<char>(0xF0 | (cp >> 18));
+    out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+    out += static_cast<char>(0x80 | (cp & 0x3F));
+  }
+  return out;
+}
+
+// UTF-16 little-endian for code point `cp`.
+std::string Utf16Le(uint32_t cp) {
+  const auto unit = [](uint32_t u) {
+    return std::string{static_cast<char>(u & 0xFF), static_cast<char>(u >> 8)};
+  };
+  if (cp < 0x10000) return unit(cp);
+  return unit(0xD800 + ((cp - 0x10000) >> 10)) + unit(0xDC00 + ((cp - 0x10000) & 0x3FF));
+}
+
+// The line and column (1-based, the column in characters) of byte `offset`
+// of UTF-8 text whose only line breaks are LF.
+std::string LineAndColumn(std::string_view text, size_t offset) {
+  const std::string_view head = text.substr(0, offset);
+  size_t line = 1;
+  size_t column = 1;
+  for (char c : head) {
+    if (c == '\n') {
+      ++line;
+      column = 1;
+    } else if ((static_cast<unsigned char>(c) & 0xC0) != 0x80) {
+      ++column;
+    }
+  }
+  return "line " + std::to_string(line) + ", column " + std::to_string(column);
+}
 
 struct ByteCase {
   const char* name;
@@ -124,6 +200,18 @@ TEST_F(DocumentLoaderTest, BytesToText) {
       {"control character in UTF-16", "\xFE\xFF\0a\0\x1B"s,
        "Character U+001B is not allowed in XML, at line 1, column 2", kEnc},
       {"U+FFFD is allowed", "\xEF\xBF\xBD", "\xEF\xBF\xBD\r\n"},
+      {"DEL is allowed", "a\x7F", "a\x7F\r\n"},
+      {"invalid UTF-8 after the cut is reported", "a\0b\xFF"s,
+       "Invalid UTF-8 byte sequence at byte offset 3", kEnc},
+      {"invalid UTF-8 reported before an earlier disallowed character", "a\x01\xC3(",
+       "Invalid UTF-8 byte sequence at byte offset 2", kEnc},
+      {"first of two disallowed characters", "ab\x02\xEF\xBF\xBF",
+       "Character U+0002 is not allowed in XML, at line 1, column 3", kEnc},
+      {"U+FFFE in UTF-16",
+       "\xFF\xFE"
+       "a\0\xFE\xFF"s,
+       "Character U+FFFE is not allowed in XML, at line 1, column 2", kEnc},
+      {"UTF-8 mark then CR LF split by nothing", "\xEF\xBB\xBF\r\n\r", "\r\n\r\n"},
   };
   for (const ByteCase& c : cases) {
     SCOPED_TRACE(c.name);
@@ -132,6 +220,260 @@ TEST_F(DocumentLoaderTest, BytesToText) {
       EXPECT_EQ(LoadDocumentText(path), c.expected);
     } else {
       EXPECT_EQ(LoadError(path, c.error_class), c.expected + " in file \"" + path + "\"");
+    }
+  }
+}
+
+// Every kind of byte that is not plain ASCII, placed at each position of the
+// first 16-byte blocks and 8-byte words of a file, with a short or no tail:
+// what is read a block at a time must stop exactly there.
+TEST_F(DocumentLoaderTest, SpecialBytesAtEveryPositionOfABlock) {
+  struct Piece {
+    const char* name;
+    std::string bytes;
+    // For a refused piece, the message up to the number, which is the
+    // piece's byte offset plus `number_base` (the column: plus one).
+    const char* error = nullptr;
+    size_t number_base = 0;
+  };
+  const char* kInvalid = "Invalid UTF-8 byte sequence at byte offset ";
+  const Piece pieces[] = {
+      {"LF", "\n"},
+      {"CR", "\r"},
+      {"CR LF", "\r\n"},
+      {"LF CR", "\n\r"},
+      {"tab", "\t"},
+      {"DEL", "\x7F"},
+      {"two-byte character", "\xC3\xA8"},
+      {"three-byte character", "\xE2\x82\xAC"},
+      {"U+FFFD", "\xEF\xBF\xBD"},
+      {"four-byte character", "\xF0\x9F\x98\x80"},
+      {"U+0000", "\0"s},
+      {"U+0001", "\x01", "Character U+0001 is not allowed in XML, at line 1, column ", 1},
+      {"U+001F", "\x1F", "Character U+001F is not allowed in XML, at line 1, column ", 1},
+      {"U+FFFE", "\xEF\xBF\xBE", "Character U+FFFE is not allowed in XML, at line 1, column ", 1},
+      {"lone continuation byte", "\x80", kInvalid},
+      {"truncated sequence", "\xE2\x82", kInvalid},
+      {"overlong form", "\xC0\x80", kInvalid},
+      {"encoded surrogate", "\xED\xA0\x80", kInvalid},
+  };
+  for (const Piece& piece : pieces) {
+    for (size_t before = 0; before <= 40; ++before) {
+      for (size_t after : {0, 1, 20}) {
+        SCOPED_TRACE(std::string(piece.name) + " after " + std::to_string(before) +
+                     " bytes, before " + std::to_string(after));
+        const std::string input = std::string(before, 'x') + piece.bytes + std::string(after, 'y');
+        const std::string path = WriteFile("doc.xml", input);
+        if (piece.error == nullptr) {
+          EXPECT_EQ(LoadDocumentText(path), JoinedText(input));
+        } else {
+          EXPECT_EQ(LoadError(path, "EEncodingError"),
+                    piece.error + std::to_string(before + piece.number_base) + " in file \"" +
+                        path + "\"");
+        }
+      }
+    }
+  }
+}
+
+// A file is read in parts; pieces that span two parts, wherever those end,
+// must come out as if read whole. The pieces are placed a few bytes around
+// each power of two from 4 KiB to 128 KiB, in text of numbered lines with
+// accented letters.
+TEST_F(DocumentLoaderTest, PiecesAroundPowerOfTwoOffsets) {
+  std::string filler;
+  for (int i = 0; filler.size() < (size_t{1} << 17) + 8192; ++i) {
+    filler += "<Riga n=\"" + std::to_string(i) + "\">Caff\xC3\xA8 \xE2\x82\xAC 1,50</Riga>\n";
+  }
+  struct Piece {
+    const char* name;
+    std::string bytes;
+    const char* error = nullptr;  // "Character ...": line and column follow
+  };
+  const Piece pieces[] = {
+      {"CR LF", "\r\n"},
+      {"LF CR", "\n\r"},
+      {"CR", "\r"},
+      {"four-byte character", "\xF0\x9F\x98\x80"},
+      {"U+FFFD", "\xEF\xBF\xBD"},
+      {"U+0000", "\0"s},
+      {"invalid", "\xF4\x90\x80\x80", "Invalid"},
+      {"U+FFFF", "\xEF\xBF\xBF", "Character U+FFFF is not allowed in XML, at "},
+      {"U+0008", "\x08", "Character U+0008 is not allowed in XML, at "},
+  };
+  for (size_t power = size_t{1} << 12; power <= size_t{1} << 17; power <<= 1) {
+    for (size_t at = power - 4; at <= power + 3; ++at) {
+      // Whole characters before and after the piece.
+      const auto boundary = [&](size_t i) {
+        while ((static_cast<unsigned char>(filler[i]) & 0xC0) == 0x80) ++i;
+        return i;
+      };
+      const size_t cut = boundary(at);
+      const std::string after = filler.substr(cut, boundary(cut + 4096) - cut);
+      for (const Piece& piece : pieces) {
+        SCOPED_TRACE(std::string(piece.name) + " at " + std::to_string(cut));
+        const std::string input = filler.substr(0, cut) + piece.bytes + after;
+        const std::string path = WriteFile("doc.xml", input);
+        if (piece.error == nullptr) {
+          EXPECT_EQ(LoadDocumentText(path), JoinedText(input));
+        } else if (std::string_view(piece.error) == "Invalid") {
+          EXPECT_EQ(LoadError(path, "EEncodingError"),
+                    "Invalid UTF-8 byte sequence at byte offset " + std::to_string(cut) +
+                        " in file \"" + path + "\"");
+        } else {
+          EXPECT_EQ(LoadError(path, "EEncodingError"),
+                    piece.error + LineAndColumn(input, cut) + " in file \"" + path + "\"");
+        }
+      }
+    }
+  }
+}
+
+// Random text of every kind of line break and character, in files of up to
+// a megabyte and more, plainly and behind each byte-order mark.
+TEST_F(DocumentLoaderTest, LongMixedTextMatchesTheSimpleJoin) {
+  const uint32_t characters[] = {'a', ' ', '<', '\t', 0x7F, 0xE8, 0x20AC, 0xFFFD, 0x1F600};
+  const char* breaks[] = {"\n", "\r", "\r\n", "\n\r"};
+  std::mt19937 random(20240315);
+  for (const size_t size : {150000, 400000, 1300000}) {
+    SCOPED_TRACE("size " + std::to_string(size));
+    std::string utf8;
+    std::string utf16 = "\xFF\xFE";
+    while (utf8.size() < size) {
+      const uint32_t pick = random() % 100;
+      if (pick < 8) {
+        const std::string_view line_break = breaks[random() % 4];
+        utf8 += line_break;
+        for (char c : line_break) utf16 += Utf16Le(static_cast<unsigned char>(c));
+      } else if (pick < 14) {
+        const uint32_t cp = characters[random() % std::size(characters)];
+        utf8 += Utf8(cp);
+        utf16 += Utf16Le(cp);
+      } else {
+        const size_t length = random() % 40;
+        for (size_t i = 0; i < length; ++i) {
+          const auto c = static_cast<char>('0' + random() % 75);
+          utf8 += c;
+          utf16 += Utf16Le(static_cast<unsigned char>(c));
+        }
+      }
+    }
+    size_t lines = 0;
+    const std::string expected = JoinedText(utf8, &lines);
+    for (const std::string& file : {utf8, "\xEF\xBB\xBF" + utf8, utf16}) {
+      LineList list;
+      list.LoadFromFile(WriteFile("mixed.xml", file));
+      EXPECT_EQ(list.Text(), expected);
+      EXPECT_EQ(list.Count(), lines);
+    }
+  }
+}
+
+// Far from the start, past what is read at once: the column still counts
+// characters of the whole line, and invalid UTF-8 after a cut or after a
+// refused character is still found.
+TEST_F(DocumentLoaderTest, ErrorsFarIntoALongFile) {
+  std::string long_line;
+  while (long_line.size() < 300000) long_line += "perch\xC3\xA9 ";
+  const size_t characters = long_line.size() - long_line.size() / 8;  // 7 per 8 bytes
+  const std::string tail(200000, 'z');
+  struct Case {
+    const char* name;
+    std::string bytes;
+    std::string error;
+  };
+  const Case cases[] = {
+      {"refused character at the end of a long line", "ab\n" + long_line + "\x0B",
+       "Character U+000B is not allowed in XML, at line 2, column " +
+           std::to_string(characters + 1)},
+      {"invalid UTF-8 long after the cut", "a\0"s + tail + "\xC3",
+       "Invalid UTF-8 byte sequence at byte offset " + std::to_string(2 + tail.size())},
+      {"invalid UTF-8 long after a refused character", "a\x0E"s + tail + "\xFE",
+       "Invalid UTF-8 byte sequence at byte offset " + std::to_string(2 + tail.size())},
+      {"invalid UTF-8 long after U+FFFE, behind a mark", "\xEF\xBB\xBF\xEF\xBF\xBE" + tail + "\x80",
+       "Invalid UTF-8 byte sequence at byte offset " + std::to_string(6 + tail.size())},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string path = WriteFile("long.xml", c.bytes);
+    EXPECT_EQ(LoadError(path, "EEncodingError"), c.error + " in file \"" + path + "\"");
+  }
+  const std::string path = WriteFile("cut.xml", "a\r\nb\0"s + tail);
+  EXPECT_EQ(LoadDocumentText(path), "a\r\nb\r\n");
+}
+
+// A pipe has no size to go by; it is read until it ends.
+TEST_F(DocumentLoaderTest, ReadsAPipeToItsEnd) {
+  const std::string path = (dir_ / "pipe.xml").string();
+  ASSERT_EQ(mkfifo(path.c_str(), 0600), 0);
+  std::string input;
+  for (int i = 0; input.size() < 250000; ++i) {
+    input += "riga " + std::to_string(i) + (i % 3 == 0 ? " \xC3\xA0\r\n" : "\n");
+  }
+  std::thread writer([&] {
+    std::ofstream out(path, std::ios::binary);
+    out << input;
+  });
+  std::string text;
+  EXPECT_NO_THROW(text = LoadDocumentText(path));
+  writer.join();
+  EXPECT_EQ(text, JoinedText(input));
+}
+
+TEST(Utf8CheckTest, SequenceLength) {
+  struct Case {
+    std::string bytes;
+    size_t length;
+  };
+  const Case cases[] = {
+      {"", 0},
+      {"a", 1},
+      {"\x7F", 1},
+      {"\xC2\x80", 2},
+      {"\xDF\xBF", 2},
+      {"\xC1\xBF", 0},  // overlong
+      {"\xC3", 0},      // truncated
+      {"\xC3(", 0},
+      {"\xE0\xA0\x80", 3},
+      {"\xE0\x9F\xBF", 0},  // overlong
+      {"\xED\x9F\xBF", 3},
+      {"\xED\xA0\x80", 0},  // surrogate
+      {"\xEF\xBF\xBFz", 3},
+      {"\xEF\xBF", 0},
+      {"\xF0\x90\x80\x80", 4},
+      {"\xF0\x8F\xBF\xBF", 0},  // overlong
+      {"\xF4\x8F\xBF\xBF", 4},
+      {"\xF4\x90\x80\x80", 0},  // above U+10FFFF
+      {"\xF5\x80\x80\x80", 0},
+      {"\x80", 0},
+      {"\xFF", 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.bytes);
+    EXPECT_EQ(Utf8SequenceLength(c.bytes), c.length);
+  }
+}
+
+// A character of each length, valid or not, at each position of the first
+// blocks of otherwise plain text.
+TEST(Utf8CheckTest, FindsTheFirstInvalidSequenceAtEveryPosition) {
+  const std::string valid[] = {"\xC3\xA8", "\xE2\x82\xAC", "\xF0\x9F\x98\x80"};
+  const std::string invalid[] = {"\x80", "\xC3", "\xE2\x82", "\xF0\x9F\x98", "\xFE"};
+  for (size_t before = 0; before <= 40; ++before) {
+    for (size_t after : {0, 1, 20}) {
+      const std::string head(before, 'x');
+      const std::string tail(after, 'y');
+      for (const std::string& piece : valid) {
+        SCOPED_TRACE("valid at " + std::to_string(before) + ", " + std::to_string(after) +
+                     " after");
+        EXPECT_EQ(FindInvalidUtf8(head + piece + tail), std::string_view::npos);
+        EXPECT_EQ(FindInvalidUtf8(head + piece + tail + "\xBF"), before + piece.size() + after);
+      }
+      for (const std::string& piece : invalid) {
+        SCOPED_TRACE("invalid at " + std::to_string(before) + ", " + std::to_string(after) +
+                     " after");
+        EXPECT_EQ(FindInvalidUtf8(head + piece + tail), before);
+      }
     }
   }
 }
