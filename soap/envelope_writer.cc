@@ -250,12 +250,19 @@ void EnvelopeWriter::WriteParameter(Node wrapper, const ParamInfo& param, const 
       throw ESOAPDomConvertError(
           Format("Datatype of TypeKind: %s not supported as argument for remote invocation",
                  KindName(type->kind)));
+    case TypeKind::String:
+      if (const auto* text = std::get_if<std::string>(&arg.value)) {
+        // The argument outlives the writing: refer to it, don't copy it.
+        doc_.SetTextRef(doc_.AddElement(wrapper, name, ns), *text);
+        return;
+      }
+      Scalar(wrapper, name, ns, CastNativeToSoap(type, arg.value));
+      return;
     case TypeKind::Unknown:
     case TypeKind::Integer:
     case TypeKind::Char:
     case TypeKind::Enumeration:
     case TypeKind::Float:
-    case TypeKind::String:
     case TypeKind::Int64:
     case TypeKind::ClassRef:
       Scalar(wrapper, name, ns, CastNativeToSoap(type, arg.value));
@@ -424,8 +431,9 @@ void EnvelopeWriter::WriteProperty(const TRemotable& obj, const PropInfo& prop, 
         WriteAttribute(el, prop, xml_name, has_ns_option ? &ns_option : nullptr,
                        GetObjectPropAsText(obj, prop), so);
       } else if (prop.type->kind == TypeKind::String) {
-        // A text is its own text form: no copy of a (possibly large) invoice.
-        Scalar(el, xml_name, ns, access.GetString(obj));
+        // A text is its own text form; the document refers to it instead of
+        // copying a (possibly large) invoice. The object outlives the writing.
+        doc_.SetTextRef(doc_.AddElement(el, xml_name, ns), access.GetString(obj));
       } else {
         Scalar(el, xml_name, ns, GetObjectPropAsText(obj, prop));
       }

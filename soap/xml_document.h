@@ -210,6 +210,12 @@ class Document {
   // `text`, also for "". REQUIRES: `text` holds no U+0000.
   void SetText(Node element, std::string_view text);
 
+  // The same as SetText, but the document refers to `text` instead of
+  // copying it: the caller keeps the characters alive and unchanged for as
+  // long as the document (or the element) exists. For large texts that are
+  // only written out.
+  void SetTextRef(Node element, std::string_view text);
+
   // Appends a deep copy of `foreign` (a node of any kind from another
   // document; for a fragment, copies of its children) as the last child of
   // `parent`, declaring namespaces where the copy needs them to keep its
@@ -228,6 +234,9 @@ class Document {
     void operator()(_xmlDoc* doc) const;
   };
   explicit Document(_xmlDoc* doc);
+  // Frees the element's children (and what the document knows of them) and
+  // makes `child` its only child.
+  void ReplaceChildren(_xmlNode* element, _xmlNode* child);
 
   std::unique_ptr<_xmlDoc, DocDeleter> doc_;
   int prefix_counter_ = 0;

@@ -189,6 +189,28 @@ TEST(XmlDocumentTest, SetTextWritesOneEscapedTextChild) {
   EXPECT_EQ(back.DocumentElement().FirstElementChild().NextElementSibling().Text(), value);
 }
 
+TEST(XmlDocumentTest, TextByReferenceBehavesLikeACopiedText) {
+  // Long enough for the block-wise escaping, with specials at block edges.
+  std::string value;
+  for (int i = 0; i < 40; ++i) value += "0123456789abcd<&" + std::string(i % 3, '>') + "\r";
+  Document copied = Document::New();
+  copied.SetText(copied.AddElement(Node(), "t", ""), value);
+  Document referred = Document::New();
+  Node t = referred.AddElement(Node(), "t", "");
+  referred.SetTextRef(t, value);
+  EXPECT_EQ(referred.Serialize(), copied.Serialize());
+  EXPECT_EQ(t.Text(), value);
+  EXPECT_EQ(t.FirstChild().Value(), value);
+  // Imported into another document, the text goes along.
+  Document other = Document::New();
+  Node root = other.AddElement(Node(), "r", "");
+  other.ImportNode(root, t);
+  EXPECT_EQ(root.FirstChild().Text(), value);
+  // Replaced by a copied text, the reference is gone.
+  referred.SetText(t, "x");
+  EXPECT_EQ(referred.Serialize(), "<?xml version=\"1.0\"?>\n<t>x</t>\n");
+}
+
 TEST(XmlDocumentTest, NamespacedAttributesAndPrefixes) {
   Envelope e;
   Node wrapper = e.doc.AddElement(e.body, "w", kService);
