@@ -1,7 +1,6 @@
 #include "cli/document_loader.h"
 
 #include <fcntl.h>
-#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -23,6 +22,7 @@
 
 #include "cli/locale_charset.h"
 #include "service/exception.h"
+#include "service/prefault.h"
 
 namespace vorn {
 namespace {
@@ -407,21 +407,6 @@ ChunkResult JoinChunk(const char* in, size_t n, bool last, bool validate, char* 
   result.breaks = breaks;
   result.line_begin = static_cast<size_t>(line_begin - out);
   return result;
-}
-
-// Asks the system to map the pages of p[0, n) now, in one call, rather than
-// one fault at a time as they are first written; their content is kept.
-void PrepareForWriting(char* p, size_t n) {
-#if defined(MADV_POPULATE_WRITE)
-  const auto page = static_cast<uintptr_t>(sysconf(_SC_PAGESIZE));
-  const uintptr_t begin = (reinterpret_cast<uintptr_t>(p) + page - 1) & ~(page - 1);
-  const uintptr_t end = (reinterpret_cast<uintptr_t>(p) + n) & ~(page - 1);
-  // Only a help: on failure (an older kernel) the pages fault in as usual.
-  if (end > begin) madvise(reinterpret_cast<void*>(begin), end - begin, MADV_POPULATE_WRITE);
-#else
-  (void)p;
-  (void)n;
-#endif
 }
 
 // Builds the text from UTF-8 input, checking it. Invalid UTF-8 is reported

@@ -15,6 +15,7 @@
 #include <unordered_map>
 #include <utility>
 
+#include "service/prefault.h"
 #include "soap/soap_errors.h"
 
 namespace vorn::xml {
@@ -222,7 +223,13 @@ inline char* PutEscape(const EscapeTable& table, unsigned char c, char* w) {
 // no intermediate copies. Non-ASCII characters are written as they are.
 class Serializer {
  public:
-  explicit Serializer(size_t size_guess) : buf_(size_guess + kSlack, '\0') {}
+  explicit Serializer(size_t size_guess) {
+    // Map a large buffer's pages in one go before they are first written.
+    const size_t size = size_guess + 64;
+    buf_.reserve(size);
+    if (size >= kPrefaultSize) PrepareForWriting(buf_.data(), size);
+    buf_.resize(size);
+  }
 
   void Raw(std::string_view s) {
     Room(s.size());
@@ -278,7 +285,7 @@ class Serializer {
  private:
   static constexpr size_t kChunk = 64 * 1024;
   static constexpr size_t kLongestEscape = 8;
-  static constexpr size_t kSlack = kChunk * kLongestEscape;
+  static constexpr size_t kPrefaultSize = 1 << 20;
 
   // Makes room for `n` more bytes.
   void Room(size_t n) {

@@ -1,0 +1,14 @@
+// Mapping the pages of a large buffer in one call.
+#pragma once
+
+#include <cstddef>
+
+namespace vorn {
+
+// Asks the system to map the pages of p[0, n) now, in one call, rather than
+// one fault at a time as they are first written; their content is kept. Only
+// a help for buffers of megabytes: on an older kernel nothing happens and the
+// pages fault in as usual.
+void PrepareForWriting(char* p, size_t n);
+
+}  // namespace vorn
