@@ -166,6 +166,8 @@ int LocalBiasMinutes() {
 std::string DateTimeToXMLTime(DateTime value, bool apply_local_offset) {
   const auto day_start = floor<days>(value);
   const year_month_day ymd{day_start};
+  // Years beyond +-32767 have no calendar form here: an error, not a wrong year.
+  if (!ymd.ok()) throw EConvertError("Invalid argument to date encode");
   const hh_mm_ss<milliseconds> hms{value - day_start};
   char buf[64];
   int n = std::snprintf(

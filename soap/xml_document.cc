@@ -93,6 +93,29 @@ void CopyExternals(const xmlNode* from, xmlNode* copy) {
   }
 }
 
+// Without entity substitution the parser keeps every "&" of a namespace
+// declaration's value as the text "&#38;" (and only there: attribute and
+// text values are decoded). Puts the "&" back so namespace names are the
+// declared ones. Every literal "&" became "&#38;", so the replacement is exact.
+void RestoreAmpersands(xmlNode* node) {
+  for (; node != nullptr; node = node->next) {
+    if (node->type != XML_ELEMENT_NODE) continue;
+    for (xmlNs* ns = node->nsDef; ns != nullptr; ns = ns->next) {
+      if (ns->href == nullptr || std::strstr(C(ns->href), "&#38;") == nullptr) continue;
+      std::string href(C(ns->href));
+      for (size_t at = href.find("&#38;"); at != std::string::npos;
+           at = href.find("&#38;", at + 1)) {
+        href.replace(at, 5, "&");
+      }
+      xmlChar* copy = xmlStrdup(X(href.c_str()));
+      if (copy == nullptr) throw EOutOfMemory();
+      xmlFree(const_cast<xmlChar*>(ns->href));
+      ns->href = copy;
+    }
+    RestoreAmpersands(node->children);
+  }
+}
+
 // --- Namespace scope ------------------------------------------------------
 // The meaning of a serialized element depends only on the declarations
 // (nsDef) written on it and its ancestors, so scope is computed from those.
@@ -738,6 +761,7 @@ Document Document::Parse(std::string_view bytes) {
   Document doc(parsed);
   if (parsed == nullptr && !state.failed) state.Fail("Invalid XML document", 0, 0);
   if (state.failed) ThrowParseError(state, bytes);
+  RestoreAmpersands(xmlDocGetRootElement(parsed));
   return doc;
 }
 

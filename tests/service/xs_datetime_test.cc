@@ -213,5 +213,18 @@ TEST(XSDateTimeTest, AsDateTimeRejectsPartsThatNameNoDate) {
   }
 }
 
+TEST(XSDateTimeTest, DateBeyondTheCalendarIsRefusedNotWrapped) {
+  LocalZone zone("UTC0");
+  TXSDateTime dt;
+  dt.XSToNative("32767-12-31T23:00:00-01:00");
+  const DateTime utc = dt.AsUTCDateTime();  // the first hour of year 32768
+  try {
+    dt.SetAsUTCDateTime(utc);
+    ADD_FAILURE() << dt.NativeToXS();
+  } catch (const EConvertError& e) {
+    EXPECT_EQ(e.Message(), "Invalid argument to date encode");
+  }
+}
+
 }  // namespace
 }  // namespace vorn

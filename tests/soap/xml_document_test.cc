@@ -297,6 +297,18 @@ TEST(XmlDocumentTest, ElementText) {
   }
 }
 
+TEST(XmlDocumentTest, NamespaceNamesWithAmpersandsSurviveParsingAndWriting) {
+  const Document d = Document::Parse(
+      "<a xmlns=\"w&#38;z\" xmlns:x=\"u&amp;v\"><x:b/></a>");
+  const Node a = d.DocumentElement();
+  EXPECT_EQ(a.NamespaceURI(), "w&z");
+  EXPECT_EQ(a.FirstElementChild().NamespaceURI(), "u&v");
+  EXPECT_EQ(a.LookupNamespaceURI("x"), "u&v");
+  const Document again = Document::Parse(d.Serialize());
+  EXPECT_EQ(again.Serialize(), d.Serialize());
+  EXPECT_EQ(again.DocumentElement().FirstElementChild().NamespaceURI(), "u&v");
+}
+
 TEST(XmlDocumentTest, NavigatesAParsedReply) {
   Document d = Document::Parse(
       "<s:Envelope xmlns:s=\"http://schemas.xmlsoap.org/soap/envelope/\">\n"
