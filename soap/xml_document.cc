@@ -306,7 +306,8 @@ class Serializer {
   }
 
  private:
-  static constexpr size_t kChunk = 64 * 1024;
+  // Small enough that the room kept for the worst case stays small.
+  static constexpr size_t kChunk = 4 * 1024;
   static constexpr size_t kLongestEscape = 8;
   static constexpr size_t kPrefaultSize = 1 << 20;
 
