@@ -1,7 +1,8 @@
 #include "transport/rio.h"
 
-#include <map>
 #include <mutex>
+#include <utility>
+#include <vector>
 
 #include "service/exception.h"
 #include "service/invoke_registry.h"
