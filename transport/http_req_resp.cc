@@ -4,8 +4,6 @@
 // send and receive time-outs measure stalls to the millisecond.
 #include "transport/http_req_resp.h"
 
-#include "service/invoke_registry.h"
-
 #include <curl/curl.h>
 #include <strings.h>
 
@@ -19,6 +17,7 @@
 #include <vector>
 
 #include "service/exception.h"
+#include "service/invoke_registry.h"
 #include "transport/http_errors.h"
 
 namespace vorn {
