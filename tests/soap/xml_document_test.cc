@@ -298,8 +298,7 @@ TEST(XmlDocumentTest, ElementText) {
 }
 
 TEST(XmlDocumentTest, NamespaceNamesWithAmpersandsSurviveParsingAndWriting) {
-  const Document d = Document::Parse(
-      "<a xmlns=\"w&#38;z\" xmlns:x=\"u&amp;v\"><x:b/></a>");
+  const Document d = Document::Parse("<a xmlns=\"w&#38;z\" xmlns:x=\"u&amp;v\"><x:b/></a>");
   const Node a = d.DocumentElement();
   EXPECT_EQ(a.NamespaceURI(), "w&z");
   EXPECT_EQ(a.FirstElementChild().NamespaceURI(), "u&v");
