@@ -2,7 +2,6 @@
 
 #include <iconv.h>
 #include <langinfo.h>
-#include <strings.h>
 
 #include <bit>
 #include <cerrno>
@@ -16,6 +15,7 @@
 #endif
 
 #include "service/exception.h"
+#include "service/text_util.h"
 
 namespace vorn {
 namespace {
@@ -115,8 +115,7 @@ std::string LocaleCharset() {
 }
 
 bool IsUtf8Charset(std::string_view charset) {
-  return (charset.size() == 5 && strncasecmp(charset.data(), "UTF-8", 5) == 0) ||
-         (charset.size() == 4 && strncasecmp(charset.data(), "UTF8", 4) == 0);
+  return EqualsIgnoreCase(charset, "UTF-8") || EqualsIgnoreCase(charset, "UTF8");
 }
 
 size_t Utf8SequenceLength(std::string_view bytes) {

@@ -1,5 +1,7 @@
 #include "service/invoke_registry.h"
 
+#include "service/text_util.h"
+
 #include <algorithm>
 
 // InvRegistry() is defined in type_registry.cc, beside the type registry: both
@@ -11,21 +13,13 @@ namespace {
 constexpr std::string_view kOperationNamePlaceholder = "%operationName%";
 constexpr std::string_view kDefaultReturnParamNames = "Result;Return";
 
-char FoldAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-// Operation and parameter names are compared without regard to letter case.
-bool SameName(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-           return FoldAscii(x) == FoldAscii(y);
-         });
-}
-
 // The first item with that name (ignoring case), or null. Works on const
 // and non-const lists alike.
 template <class Items>
 auto* FindNamed(Items& items, std::string_view name) {
   for (auto& item : items) {
-    if (SameName(item.Name, name)) return &item;
+    // Operation and parameter names are compared without regard to case.
+    if (EqualsIgnoreCase(item.Name, name)) return &item;
   }
   return static_cast<decltype(&items.front())>(nullptr);
 }

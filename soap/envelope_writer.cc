@@ -9,6 +9,7 @@
 
 #include "service/invoke_registry.h"
 #include "service/option_text.h"
+#include "service/text_util.h"
 #include "service/type_registry.h"
 #include "soap/base64.h"
 #include "soap/converter.h"
@@ -27,12 +28,6 @@ enum ObjectConvertOption : uint32_t {
   ocoDontSerializeProps = 2,
   ocoDontPutTypeAttr = 4,
 };
-
-std::string Format(std::string_view pattern, std::string_view arg) {
-  std::string out(pattern);
-  out.replace(out.find("%s"), 2, arg);
-  return out;
-}
 
 // The entries of an array, whatever holds it: a property of an object or an
 // argument of the call.
@@ -248,8 +243,8 @@ void EnvelopeWriter::WriteParameter(Node wrapper, const ParamInfo& param, const 
     case TypeKind::Record:
     case TypeKind::Interface:
       throw ESOAPDomConvertError(
-          Format("Datatype of TypeKind: %s not supported as argument for remote invocation",
-                 KindName(type->kind)));
+          FormatMessage("Datatype of TypeKind: %s not supported as argument for remote invocation",
+                        {KindName(type->kind)}));
     case TypeKind::String:
       if (const auto* text = std::get_if<std::string>(&arg.value)) {
         // The argument outlives the writing: refer to it, don't copy it.
@@ -284,9 +279,9 @@ void EnvelopeWriter::WriteObject(Node parent, std::string_view name, std::string
     child_ns = own_ns;
   }
   if (std::find(writing_.begin(), writing_.end(), obj) != writing_.end()) {
-    throw ESOAPDomConvertError(
-        Format("Must enable multiref output for objects when serializing a graph of objects - (%s)",
-               obj->ClassType().name));
+    throw ESOAPDomConvertError(FormatMessage(
+        "Must enable multiref output for objects when serializing a graph of objects - (%s)",
+        {obj->ClassType().name}));
   }
   writing_.push_back(obj);
   struct Pop {

@@ -1,12 +1,12 @@
 // The reply half of the converter: reply bytes become the call's result
 // object, or the SOAP fault is raised as an exception.
 #include <algorithm>
-#include <cctype>
 #include <string>
 #include <vector>
 
 #include "service/invoke_registry.h"
 #include "service/option_text.h"
+#include "service/text_util.h"
 #include "service/type_registry.h"
 #include "soap/base64.h"
 #include "soap/converter.h"
@@ -26,28 +26,7 @@ constexpr std::string_view kOlderInstanceNS[] = {
     "http://www.w3.org/2000/XMLSchema-instance",
 };
 
-std::string Format(std::string_view pattern, std::initializer_list<std::string_view> args) {
-  std::string out;
-  auto arg = args.begin();
-  for (size_t i = 0; i < pattern.size(); ++i) {
-    if (pattern[i] == '%' && i + 1 < pattern.size() && pattern[i + 1] == 's' && arg != args.end()) {
-      out += *arg++;
-      ++i;
-    } else {
-      out += pattern[i];
-    }
-  }
-  return out;
-}
-
-bool SameTextIgnoringCase(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-           return std::tolower(static_cast<unsigned char>(x)) ==
-                  std::tolower(static_cast<unsigned char>(y));
-         });
-}
-
-bool IsTrueText(std::string_view v) { return v == "1" || SameTextIgnoringCase(v, "true"); }
+bool IsTrueText(std::string_view v) { return v == "1" || EqualsIgnoreCase(v, "true"); }
 
 // xsi:nil="true" (or "1"); for simple values also xsi:NULL.
 bool IsNil(Node node, bool simple) {
@@ -63,7 +42,8 @@ std::string SingleNodeText(Node node) {
   Node child = node.FirstChild();
   if (!child) return "";
   if (child.NextSibling() || (child.Kind() != NodeKind::Text && child.Kind() != NodeKind::CData)) {
-    throw EXMLDocError(Format("Element \"%s\" does not contain a single text node", {node.Name()}));
+    throw EXMLDocError(
+        FormatMessage("Element \"%s\" does not contain a single text node", {node.Name()}));
   }
   return child.Value();
 }
@@ -113,8 +93,8 @@ void ResponseReader::Read(std::string_view reply, const TIntfMetaData& intf,
   const std::string env_ns = env.NamespaceURI();
   if (env.LocalName() != "Envelope" ||
       (env_ns != kSoap11EnvelopeNS && env_ns != kSoap12EnvelopeNS)) {
-    throw ESOAPDomConvertError(Format("DocumentElement %s:%s expected, %s:%s found",
-                                      {expected, "Envelope", env_ns, env.LocalName()}));
+    throw ESOAPDomConvertError(FormatMessage("DocumentElement %s:%s expected, %s:%s found",
+                                             {expected, "Envelope", env_ns, env.LocalName()}));
   }
   if (!env.HasChildNodes()) throw ESOAPDomConvertError("Invalid SOAP request");
   bool seen_header = false;
@@ -140,7 +120,7 @@ Node ResponseReader::FindResultElement(Node msg, const InterfaceInfo& info,
                                        const std::string& return_name) {
   if (!return_name.empty()) {
     for (Node c : msg.Children()) {
-      if (c.Kind() == NodeKind::Element && SameTextIgnoringCase(c.LocalName(), return_name)) {
+      if (c.Kind() == NodeKind::Element && EqualsIgnoreCase(c.LocalName(), return_name)) {
         return c;
       }
     }
@@ -159,7 +139,7 @@ Node ResponseReader::FindResultElement(Node msg, const InterfaceInfo& info,
   }
   for (Node c = msg.FirstElementChild(); c; c = c.NextElementSibling()) {
     for (const std::string& n : list) {
-      if (SameTextIgnoringCase(c.LocalName(), n)) return c;
+      if (EqualsIgnoreCase(c.LocalName(), n)) return c;
     }
   }
   return Node();
@@ -179,9 +159,9 @@ void ResponseReader::ProcessSuccess(Node msg, const TIntfMetaData& intf,
   const Node found = FindResultElement(msg, *intf.Info, return_name);
   if (!found) {
     if (class_or_variant) return;
-    throw ESOAPDomConvertError(
-        Format("SOAP Response Packet: element matching function return not found, received \"%s\"",
-               {msg.Xml()}));
+    throw ESOAPDomConvertError(FormatMessage(
+        "SOAP Response Packet: element matching function return not found, received \"%s\"",
+        {msg.Xml()}));
   }
   ReadResult(found, result_type, *ctx.result);
 }
@@ -200,7 +180,7 @@ void ResponseReader::ReadResult(Node node, const TypeInfo* type, InvResult& resu
     default: {
       NativeValue v;
       if (!CastSoapToNative(type, node.Text(), IsNil(node, true), v)) {
-        throw ESOAPDomConvertError(Format("Type mismatch in parameter %s", {node.Name()}));
+        throw ESOAPDomConvertError(FormatMessage("Type mismatch in parameter %s", {node.Name()}));
       }
       result.value = std::move(v);
       break;
@@ -369,23 +349,23 @@ void ResponseReader::ProcessFault(Node fault) {
   for (Node c = fault.FirstElementChild(); c; c = c.NextElementSibling()) {
     const std::string n = c.LocalName();
     if (soap12) {
-      if (SameTextIgnoringCase(n, "Code")) code = c;
-      if (SameTextIgnoringCase(n, "Reason")) reason = c;
-      if (SameTextIgnoringCase(n, "Detail")) detail = c;
-      if (SameTextIgnoringCase(n, "Node")) node_el = c;
-      if (SameTextIgnoringCase(n, "Role")) role = c;
+      if (EqualsIgnoreCase(n, "Code")) code = c;
+      if (EqualsIgnoreCase(n, "Reason")) reason = c;
+      if (EqualsIgnoreCase(n, "Detail")) detail = c;
+      if (EqualsIgnoreCase(n, "Node")) node_el = c;
+      if (EqualsIgnoreCase(n, "Role")) role = c;
     } else {
-      if (SameTextIgnoringCase(n, "faultcode")) code = c;
-      if (SameTextIgnoringCase(n, "faultstring")) reason = c;
-      if (SameTextIgnoringCase(n, "detail")) detail = c;
-      if (SameTextIgnoringCase(n, "faultactor")) actor = c;
+      if (EqualsIgnoreCase(n, "faultcode")) code = c;
+      if (EqualsIgnoreCase(n, "faultstring")) reason = c;
+      if (EqualsIgnoreCase(n, "detail")) detail = c;
+      if (EqualsIgnoreCase(n, "faultactor")) actor = c;
     }
   }
   std::string message;
   std::string lang;
   if (reason && soap12) {
     for (Node t = reason.FirstElementChild(); t; t = t.NextElementSibling()) {
-      if (SameTextIgnoringCase(t.LocalName(), "Text")) {
+      if (EqualsIgnoreCase(t.LocalName(), "Text")) {
         message = SingleNodeText(t);
         t.GetAttribute("lang", "http://www.w3.org/XML/1998/namespace", lang);
         break;

@@ -8,6 +8,7 @@
 
 #include "service/exception.h"
 #include "service/integer_text.h"
+#include "service/text_util.h"
 #include "service/type_registry.h"
 #include "soap/base64.h"
 #include "soap/soap_errors.h"
@@ -30,16 +31,6 @@ enum class Route { Property, Parameter };
   const std::string kind_and_type = kind + ":(" + std::string(type->name) + ") ";
   throw ESOAPDomConvertError("Internal error: data type kind " + kind_and_type +
                              " cannot be converted to and from text");
-}
-
-char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool EqualsIgnoreCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    if (LowerAscii(a[i]) != LowerAscii(b[i])) return false;
-  }
-  return true;
 }
 
 // Removes spaces and control characters (codes up to 32) from both ends.

@@ -5,7 +5,6 @@
 #include "transport/http_req_resp.h"
 
 #include <curl/curl.h>
-#include <strings.h>
 
 #include <algorithm>
 #include <chrono>
@@ -18,6 +17,7 @@
 
 #include "service/exception.h"
 #include "service/invoke_registry.h"
+#include "service/text_util.h"
 #include "transport/http_errors.h"
 
 namespace vorn {
@@ -107,10 +107,6 @@ CURLcode GlobalInit() {
   static CURLcode result = CURLE_OK;
   std::call_once(once, [] { result = curl_global_init(CURL_GLOBAL_DEFAULT); });
   return result;
-}
-
-bool EqualsNoCase(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && strncasecmp(a.data(), b.data(), a.size()) == 0;
 }
 
 std::string_view Trim(std::string_view s) {
@@ -281,7 +277,7 @@ size_t ReadHeader(char* data, size_t size, size_t count, void* user) {
   } else if (!ex.headers_done && !ex.have_content_type) {
     size_t colon = line.find(':');
     if (colon != std::string_view::npos &&
-        EqualsNoCase(Trim(line.substr(0, colon)), "content-type")) {
+        EqualsIgnoreCase(Trim(line.substr(0, colon)), "content-type")) {
       ex.content_type = std::string(Trim(line.substr(colon + 1)));
       ex.have_content_type = true;
     }
@@ -597,7 +593,8 @@ void CheckReply(const Exchange& ex) {
     RaisePlatform(node, kHeaderNotFoundText, kErrHeaderNotFound);
   }
   if (!ex.headers_done || ex.stalled || ex.result != CURLE_OK) RaiseTransferFailure(ex);
-  if (EqualsNoCase(ex.content_type, "text/plain") || EqualsNoCase(ex.content_type, "text/html")) {
+  if (EqualsIgnoreCase(ex.content_type, "text/plain") ||
+      EqualsIgnoreCase(ex.content_type, "text/html")) {
     throw ESOAPHTTPException("Received content of invalid Content-Type setting: " +
                                  ex.content_type + " - SOAP expects \"text/xml\"",
                              0);
@@ -627,7 +624,7 @@ void THTTPReqResp::SetURL(const std::string& url) {
   char* raw = nullptr;
   if (curl_url_get(parsed.get(), CURLUPART_SCHEME, &raw, 0) != CURLUE_OK) throw invalid();
   std::unique_ptr<char, CurlFree> scheme(raw);
-  if (!EqualsNoCase(scheme.get(), "http") && !EqualsNoCase(scheme.get(), "https")) {
+  if (!EqualsIgnoreCase(scheme.get(), "http") && !EqualsIgnoreCase(scheme.get(), "https")) {
     throw invalid();
   }
   // Credentials inside the URL are not used; UserName and Password are.
