@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "service/exception.h"
+#include "base/exception.h"
 
 namespace vorn {
 

@@ -21,8 +21,8 @@
 #endif
 
 #include "cli/locale_charset.h"
-#include "service/exception.h"
-#include "service/prefault.h"
+#include "base/exception.h"
+#include "base/prefault.h"
 
 namespace vorn {
 namespace {

@@ -4,7 +4,7 @@
 #include <memory>
 
 #include "cli/document_loader.h"
-#include "service/integer_text.h"
+#include "base/integer_text.h"
 #include "soap/soap_errors.h"
 
 namespace vorn {

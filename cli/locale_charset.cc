@@ -14,8 +14,8 @@
 #include <emmintrin.h>
 #endif
 
-#include "service/exception.h"
-#include "service/text_util.h"
+#include "base/exception.h"
+#include "base/text_util.h"
 
 namespace vorn {
 namespace {

@@ -24,7 +24,7 @@
 #include <string_view>
 
 #include "cli/document_loader.h"
-#include "service/exception.h"
+#include "base/exception.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <cstdio>
 #include <string_view>
 
-#include "service/exception.h"
+#include "base/exception.h"
 #include "service/messages.h"
 #include "service/service.h"
 #include "soap/converter.h"

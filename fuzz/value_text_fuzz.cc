@@ -16,10 +16,10 @@
 #include <string>
 #include <string_view>
 
-#include "service/integer_text.h"
-#include "service/type_info.h"
-#include "service/xs_datetime.h"
-#include "service/xs_decimal.h"
+#include "base/integer_text.h"
+#include "service/registry/type_info.h"
+#include "service/registry/xs_datetime.h"
+#include "service/registry/xs_decimal.h"
 #include "soap/base64.h"
 #include "soap/soap_errors.h"
 #include "soap/value_text.h"

@@ -8,8 +8,8 @@
 #include <string_view>
 #include <vector>
 
-#include "soap/soap_errors.h"
-#include "soap/xml_document.h"
+#include "soap/xml/xml_errors.h"
+#include "soap/xml/xml_document.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 #include "invoice/fattura_elettronica.h"
 
 #include "invoice/namespaces.h"
-#include "service/type_registry.h"
+#include "service/registry/type_registry.h"
 
 namespace vorn {
 

@@ -1,16 +1,14 @@
-// Namespaces of the service contract.
+// The namespaces the invoice model travels in.
 #pragma once
 
 #include <string_view>
 
 namespace vorn {
 
-inline constexpr std::string_view kServiceNamespace = "http://tempuri.org/";
-inline constexpr std::string_view kMessageNamespace =
-    "http://schemas.datacontract.org/2004/07/VornMirtel.FE.WebService";
 inline constexpr std::string_view kInvoiceSchemaNamespace =
     "http://schemas.datacontract.org/2004/07/"
     "VornMirtel.FE.SdiWebService.Domain.FatturaElettronicaSchema";
+// Arrays of strings and of variants go in the serializer's arrays namespace.
 inline constexpr std::string_view kArraysNamespace =
     "http://schemas.microsoft.com/2003/10/Serialization/Arrays";
 

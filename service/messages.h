@@ -11,8 +11,8 @@
 #include <utility>
 
 #include "invoice/fattura_elettronica.h"
-#include "service/remotable.h"
-#include "service/type_info.h"
+#include "service/registry/remotable.h"
+#include "service/registry/type_info.h"
 
 namespace vorn {
 

@@ -2,10 +2,10 @@
 
 #include <mutex>
 
-#include "invoice/namespaces.h"
-#include "service/exception.h"
-#include "service/invoke_registry.h"
-#include "service/type_registry.h"
+#include "service/namespaces.h"
+#include "base/exception.h"
+#include "service/registry/invoke_registry.h"
+#include "service/registry/type_registry.h"
 
 namespace vorn {
 namespace {

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "service/messages.h"
-#include "transport/interface.h"
+#include "service/registry/interface.h"
 #include "transport/rio.h"
 
 namespace vorn {

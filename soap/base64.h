@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "service/type_info.h"
+#include "service/registry/type_info.h"
 
 namespace vorn {
 

@@ -6,9 +6,9 @@
 #include <string_view>
 #include <vector>
 
-#include "service/interface_info.h"
-#include "service/property_access.h"
-#include "service/remotable.h"
+#include "service/registry/interface_info.h"
+#include "service/registry/property_access.h"
+#include "service/registry/remotable.h"
 #include "soap/value_text.h"
 
 namespace vorn {

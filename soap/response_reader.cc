@@ -4,14 +4,14 @@
 #include <string>
 #include <vector>
 
-#include "service/invoke_registry.h"
-#include "service/option_text.h"
-#include "service/text_util.h"
-#include "service/type_registry.h"
+#include "service/registry/invoke_registry.h"
+#include "service/registry/option_text.h"
+#include "base/text_util.h"
+#include "service/registry/type_registry.h"
 #include "soap/base64.h"
 #include "soap/converter.h"
 #include "soap/soap_errors.h"
-#include "soap/xml_document.h"
+#include "soap/xml/xml_document.h"
 
 namespace vorn {
 namespace {

@@ -6,10 +6,10 @@
 #include <optional>
 #include <string_view>
 
-#include "service/exception.h"
-#include "service/integer_text.h"
-#include "service/text_util.h"
-#include "service/type_registry.h"
+#include "base/exception.h"
+#include "base/integer_text.h"
+#include "base/text_util.h"
+#include "service/registry/type_registry.h"
 #include "soap/base64.h"
 #include "soap/soap_errors.h"
 

@@ -11,8 +11,8 @@
 #include <string_view>
 #include <variant>
 
-#include "service/remotable.h"
-#include "service/variant.h"
+#include "service/registry/remotable.h"
+#include "service/registry/variant.h"
 
 namespace vorn {
 

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "service/exception.h"
+#include "base/exception.h"
 
 namespace vorn {
 

@@ -15,9 +15,9 @@
 #include <utility>
 #include <vector>
 
-#include "service/exception.h"
-#include "service/invoke_registry.h"
-#include "service/text_util.h"
+#include "base/exception.h"
+#include "service/registry/invoke_registry.h"
+#include "base/text_util.h"
 #include "transport/http_errors.h"
 
 namespace vorn {

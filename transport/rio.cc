@@ -4,8 +4,8 @@
 #include <utility>
 #include <vector>
 
-#include "service/exception.h"
-#include "service/invoke_registry.h"
+#include "base/exception.h"
+#include "service/registry/invoke_registry.h"
 #include "transport/http_errors.h"
 
 namespace vorn {

@@ -13,7 +13,7 @@
 #include "soap/converter.h"
 #include "soap/invocation.h"
 #include "transport/http_req_resp.h"
-#include "transport/interface.h"
+#include "service/registry/interface.h"
 #include "transport/web_node.h"
 
 namespace vorn {

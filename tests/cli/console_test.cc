@@ -12,7 +12,7 @@
 #include <string>
 
 #include "cli/locale_charset.h"
-#include "service/exception.h"
+#include "base/exception.h"
 
 namespace vorn {
 namespace {

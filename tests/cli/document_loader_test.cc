@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "cli/locale_charset.h"
-#include "service/exception.h"
+#include "base/exception.h"
 
 namespace vorn {
 namespace {

@@ -1,9 +1,9 @@
 // The service contract's registrations and the getter that binds IService.
 #include <gtest/gtest.h>
 
-#include "service/invoke_registry.h"
+#include "service/registry/invoke_registry.h"
 #include "service/service.h"
-#include "service/type_registry.h"
+#include "service/registry/type_registry.h"
 #include "transport/http_errors.h"
 
 namespace vorn {

@@ -6,13 +6,13 @@
 
 #include <array>
 
-#include "service/invoke_registry.h"
-#include "service/type_registry.h"
-#include "service/xs_datetime.h"
-#include "service/xs_decimal.h"
+#include "service/registry/invoke_registry.h"
+#include "service/registry/type_registry.h"
+#include "service/registry/xs_datetime.h"
+#include "service/registry/xs_decimal.h"
 #include "soap/converter.h"
 #include "soap/soap_errors.h"
-#include "soap/xml_document.h"
+#include "soap/xml/xml_document.h"
 
 namespace vorn {
 

@@ -10,10 +10,10 @@
 #include <stdexcept>
 #include <string>
 
-#include "service/exception.h"
-#include "service/type_registry.h"
-#include "service/xs_datetime.h"
-#include "service/xs_decimal.h"
+#include "base/exception.h"
+#include "service/registry/type_registry.h"
+#include "service/registry/xs_datetime.h"
+#include "service/registry/xs_decimal.h"
 #include "soap/soap_errors.h"
 
 namespace vorn {

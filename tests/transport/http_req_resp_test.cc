@@ -12,7 +12,7 @@
 #include <utility>
 #include <vector>
 
-#include "service/exception.h"
+#include "base/exception.h"
 #include "tests/transport/hub_fixture.h"
 #include "transport/http_errors.h"
 

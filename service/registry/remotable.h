@@ -1,0 +1,259 @@
+// TRemotable, the base of every class that travels in a message, and the
+// class and property descriptions that the envelope writer and the response
+// reader walk.
+//
+// A class describes itself once, declaratively, in its StaticClass():
+//
+//   const ClassInfo& InviaDocumentoResponse2::StaticClass() {
+//     using C = InviaDocumentoResponse2;
+//     static const ClassInfo info = DescribeClass<C, TRemotable>(
+//         "InviaDocumentoResponse2", kServiceUnit, [] {
+//           return PropList{
+//               prop("Errors", &C::Errors, &C::SetErrors, IS_OPTN | IS_NLBL,
+//                    &C::Errors_Specified),
+//               prop("Id", &C::Id, &C::SetId, IS_OPTN, &C::Id_Specified),
+//           };
+//         });
+//     return info;
+//   }
+//
+// prop() deduces the value kind from the C++ type of the member or getter,
+// so no class needs hand-written accessors for the codec.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "service/registry/property_access.h"
+#include "service/registry/type_info.h"
+
+namespace vorn {
+
+// Flag word of operations, parameters and properties.
+inline constexpr uint32_t IS_OPTN = 1;    // optional: not written when not stored
+inline constexpr uint32_t IS_UNBD = 2;    // unbounded: an inline array
+inline constexpr uint32_t IS_NLBL = 4;    // nillable (recorded only)
+inline constexpr uint32_t IS_UNQL = 8;    // unqualified: element in no namespace
+inline constexpr uint32_t IS_ATTR = 16;   // an XML attribute of the object's element
+inline constexpr uint32_t IS_TEXT = 32;   // the text content of the object's element
+inline constexpr uint32_t IS_REF = 128;   // element in the namespace of its type
+inline constexpr uint32_t IS_QUAL = 256;  // attribute written with a prefix
+// A parameter with this bit is not written at all.
+inline constexpr uint32_t IS_NOT_WRITTEN = 512;
+
+// Serialization options of a class (registered) or an object (set in code).
+enum class SerializationOption {
+  xoHolderClass,            // no element of its own: properties go into the parent's
+  xoAttributeOnLastMember,  // attributes go onto the last child element written
+  xoInlineArrays,           // every array property is inline
+  xoLiteralParam,           // never a type attribute
+  xoSimpleTypeWrapper,      // one property, written as the element's text
+};
+
+class SerializationOptions {
+ public:
+  constexpr SerializationOptions() = default;
+  constexpr SerializationOptions(std::initializer_list<SerializationOption> l) {
+    for (auto o : l) Add(o);
+  }
+  constexpr bool Has(SerializationOption o) const { return bits_ & Bit(o); }
+  constexpr void Add(SerializationOption o) { bits_ |= Bit(o); }
+  constexpr SerializationOptions operator|(SerializationOptions o) const {
+    SerializationOptions r;
+    r.bits_ = bits_ | o.bits_;
+    return r;
+  }
+  constexpr bool Empty() const { return bits_ == 0; }
+  friend constexpr bool operator==(SerializationOptions, SerializationOptions) = default;
+
+ private:
+  static constexpr uint32_t Bit(SerializationOption o) { return 1u << static_cast<int>(o); }
+  uint32_t bits_ = 0;
+};
+
+class TRemotable;
+
+// How the stored predicate of a property is given.
+enum class StoredKind { Always, Never, Function };
+
+// One property of a class: name (also the default XML name), value type, flag
+// word, stored predicate and access to the value.
+struct PropInfo {
+  std::string_view name;
+  const TypeInfo* type = nullptr;
+  uint32_t flags = 0;
+  StoredKind stored = StoredKind::Always;
+  std::function<bool(const TRemotable&)> stored_fn;
+  std::shared_ptr<const PropAccess> access;
+  // The class whose description lists the property (set by DescribeClass).
+  const ClassInfo* declared_in = nullptr;
+
+  // The stored predicate's answer for `obj`.
+  bool IsStored(const TRemotable& obj) const;
+  // IS_ATTR, or a constantly false predicate on a value that can be an
+  // attribute (not an object or variant, unless a value class).
+  bool IsAttribute() const;
+  // IS_UNBD, or a constantly false predicate on an array.
+  bool IsUnbounded() const;
+};
+
+using PropList = std::vector<PropInfo>;
+
+// The description of a class derived from TRemotable.
+struct ClassInfo {
+  using Factory = std::unique_ptr<TRemotable> (*)();
+
+  ClassInfo(std::string_view name, std::string_view unit, const ClassInfo* parent, Factory create,
+            bool is_xs, PropList (*own_props)());
+  ClassInfo(const ClassInfo&) = delete;
+  ClassInfo& operator=(const ClassInfo&) = delete;
+
+  std::string_view name;
+  std::string_view unit;
+  const ClassInfo* parent;  // null for TRemotable itself
+  Factory create;           // virtual construction; null for an abstract class
+  bool is_xs;               // a value class whose whole value is one text
+  TypeInfo type;            // the class as a type (kind Class)
+  const TypeInfo* type_info = &type;
+
+  // Every property, the most distant ancestor's first, each class's in its
+  // own declaration order. Built on first use.
+  const PropList& Properties() const;
+  // True when this class is `other` or derives from it.
+  bool InheritsFrom(const ClassInfo& other) const;
+  // A new object of this class. REQUIRES: create != nullptr.
+  std::unique_ptr<TRemotable> NewInstance() const { return create(); }
+
+ private:
+  PropList (*own_props_)();
+  mutable std::once_flag once_;
+  mutable PropList props_;
+};
+
+// The codec side of writing an object, given to TRemotable::ObjectToSOAP.
+// It knows the element name, namespaces and parent; the object only chooses
+// between the two ways of being written.
+class SoapObjectWriter {
+ public:
+  virtual ~SoapObjectWriter() = default;
+  // The element with the object's properties (the default).
+  virtual void WriteObjectInstance(const TRemotable& obj) = 0;
+  // The element with `text` as its content and no property elements.
+  virtual void WriteValueText(const TRemotable& obj, std::string_view text) = 0;
+};
+
+// The codec side of reading an object, given to TRemotable::SOAPToObject.
+class SoapObjectReader {
+ public:
+  virtual ~SoapObjectReader() = default;
+  // Fills the object's properties from the element (the default).
+  virtual void ReadObjectProperties(TRemotable& obj) = 0;
+  // The element's text.
+  virtual std::string ElementText() = 0;
+};
+
+class TRemotable {
+ public:
+  TRemotable() = default;
+  virtual ~TRemotable() = default;
+  TRemotable(const TRemotable&) = delete;
+  TRemotable& operator=(const TRemotable&) = delete;
+
+  static const ClassInfo& StaticClass();
+  // The class of this object, for the registry and the codec.
+  virtual const ClassInfo& ClassType() const { return StaticClass(); }
+
+  // Writes the object through the codec; by default its properties.
+  virtual void ObjectToSOAP(SoapObjectWriter& writer) const { writer.WriteObjectInstance(*this); }
+  // Reads the object through the codec; by default its properties.
+  virtual void SOAPToObject(SoapObjectReader& reader) { reader.ReadObjectProperties(*this); }
+
+  // Per-object serialization options, ORed with the class's registered ones.
+  SerializationOptions FSerializationOptions;
+};
+
+// Base of the classes whose whole value is one text (decimal, date-time).
+class TRemotableXS : public TRemotable {
+ public:
+  static const ClassInfo& StaticClass();
+  const ClassInfo& ClassType() const override { return StaticClass(); }
+
+  // The value as its XML Schema text.
+  virtual std::string NativeToXS() const = 0;
+  // Takes the value from its XML Schema text; throws when the text is invalid.
+  virtual void XSToNative(const std::string& text) = 0;
+
+  void ObjectToSOAP(SoapObjectWriter& writer) const override {
+    writer.WriteValueText(*this, NativeToXS());
+  }
+  void SOAPToObject(SoapObjectReader& reader) override { XSToNative(reader.ElementText()); }
+};
+
+// Implements ClassType() for a class C deriving from Base:
+//   class Foo : public Remotable<Foo, TRemotable> { ... static const ClassInfo& StaticClass(); };
+template <class C, class Base>
+class Remotable : public Base {
+ public:
+  const ClassInfo& ClassType() const override { return C::StaticClass(); }
+};
+
+// Builds the description of class C whose parent class is Parent.
+template <class C, class Parent>
+ClassInfo DescribeClass(std::string_view name, std::string_view unit,
+                        PropList (*own_props)() = nullptr) {
+  ClassInfo::Factory create = nullptr;
+  if constexpr (!std::is_abstract_v<C> && std::is_default_constructible_v<C>) {
+    create = []() -> std::unique_ptr<TRemotable> { return std::make_unique<C>(); };
+  }
+  return ClassInfo(name, unit, &Parent::StaticClass(), create, std::is_base_of_v<TRemotableXS, C>,
+                   own_props);
+}
+
+// ---------------------------------------------------------------------------
+// Property descriptors from members.
+
+// A public data member: prop("cAPField", &C::cAPField, IS_NLBL).
+template <class C, class V>
+PropInfo prop(std::string_view name, V C::*member, uint32_t flags = 0) {
+  PropInfo p;
+  p.name = name;
+  p.type = TypeInfoOf<V>();
+  p.flags = flags;
+  p.access = std::make_shared<internal::FieldAccess<C, V>>(member);
+  return p;
+}
+
+// A getter and a setter, with an optional stored predicate:
+// prop("Documento", &C::Documento, &C::SetDocumento, IS_OPTN | IS_NLBL,
+//      &C::Documento_Specified).
+template <class C, class G, class S>
+PropInfo prop(std::string_view name, G (C::*getter)() const, S setter, uint32_t flags = 0,
+              bool (C::*stored)() const = nullptr) {
+  using V = typename internal::ValueOfGetter<G>::type;
+  PropInfo p;
+  p.name = name;
+  p.type = TypeInfoOf<V>();
+  p.flags = flags;
+  p.access = std::make_shared<internal::MethodAccess<C, G, S>>(getter, setter);
+  if (stored != nullptr) {
+    p.stored = StoredKind::Function;
+    p.stored_fn = [stored](const TRemotable& obj) {
+      return (static_cast<const C&>(obj).*stored)();
+    };
+  }
+  return p;
+}
+
+// A property whose stored predicate is constantly false (an attribute, or an
+// inline array).
+inline PropInfo NeverStored(PropInfo p) {
+  p.stored = StoredKind::Never;
+  return p;
+}
+
+}  // namespace vorn
