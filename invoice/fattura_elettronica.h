@@ -6,21 +6,16 @@
 // with the rest of the invoice model.
 #pragma once
 
-#include "service/remotable.h"
+#include "service/registry/class_table.h"
 
 namespace vorn {
 
 inline constexpr std::string_view kInvoiceUnit = "FatturaElettronica";
 
-class FatturaElettronicaType2 : public Remotable<FatturaElettronicaType2, TRemotable> {
- public:
-  static const ClassInfo& StaticClass();
+class FatturaElettronicaType2 : public TRemotable {
+  VORN_TYPE_CLASS(FatturaElettronicaType2);
 };
-
-class FatturaElettronicaType : public Remotable<FatturaElettronicaType, FatturaElettronicaType2> {
- public:
-  static const ClassInfo& StaticClass();
-};
+using FatturaElettronicaType = ElementForm<FatturaElettronicaType2>;
 
 // Registers the invoice model's types with the type registry.
 void RegisterInvoiceTypes();

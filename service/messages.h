@@ -11,6 +11,7 @@
 #include <utility>
 
 #include "invoice/fattura_elettronica.h"
+#include "service/registry/class_table.h"
 #include "service/registry/remotable.h"
 #include "service/registry/type_info.h"
 
@@ -20,9 +21,8 @@ namespace vorn {
 inline constexpr std::string_view kServiceUnit = "Service";
 
 // Request of InviaDocumentoRaw: the invoice as text.
-class InviaDocumentoRawRequest2 : public Remotable<InviaDocumentoRawRequest2, TRemotable> {
- public:
-  static const ClassInfo& StaticClass();
+class InviaDocumentoRawRequest2 : public TRemotable {
+  VORN_TYPE_CLASS(InviaDocumentoRawRequest2);
 
   const std::string& CodiceTrasmittente() const { return FCodiceTrasmittente; }
   void SetCodiceTrasmittente(std::string v) {
@@ -128,12 +128,10 @@ class InviaDocumentoRawRequest2 : public Remotable<InviaDocumentoRawRequest2, TR
 
 // Request of InviaDocumento: the invoice as a typed tree, which the request
 // owns.
-class InviaDocumentoRequest2 : public Remotable<InviaDocumentoRequest2, TRemotable> {
- public:
-  static const ClassInfo& StaticClass();
-  // Takes the tree out of Documento, destroys it, then the rest.
-  ~InviaDocumentoRequest2() override { FDocumento.reset(); }
+class InviaDocumentoRequest2 : public TRemotable {
+  VORN_TYPE_CLASS(InviaDocumentoRequest2);
 
+  // Destruction takes the tree out of Documento, destroys it, then the rest.
   int32_t CentroId() const { return FCentroId; }
   void SetCentroId(int32_t v) {
     FCentroId = v;
@@ -212,9 +210,8 @@ class InviaDocumentoRequest2 : public Remotable<InviaDocumentoRequest2, TRemotab
 };
 
 // The answer of every operation.
-class InviaDocumentoResponse2 : public Remotable<InviaDocumentoResponse2, TRemotable> {
- public:
-  static const ClassInfo& StaticClass();
+class InviaDocumentoResponse2 : public TRemotable {
+  VORN_TYPE_CLASS(InviaDocumentoResponse2);
 
   const ArrayOfstring& Errors() const { return FErrors; }
   void SetErrors(ArrayOfstring v) {
@@ -265,20 +262,8 @@ class InviaDocumentoResponse2 : public Remotable<InviaDocumentoResponse2, TRemot
 };
 
 // Element forms: the same classes under their element names.
-class InviaDocumentoRawRequest
-    : public Remotable<InviaDocumentoRawRequest, InviaDocumentoRawRequest2> {
- public:
-  static const ClassInfo& StaticClass();
-};
-
-class InviaDocumentoRequest : public Remotable<InviaDocumentoRequest, InviaDocumentoRequest2> {
- public:
-  static const ClassInfo& StaticClass();
-};
-
-class InviaDocumentoResponse : public Remotable<InviaDocumentoResponse, InviaDocumentoResponse2> {
- public:
-  static const ClassInfo& StaticClass();
-};
+using InviaDocumentoRawRequest = ElementForm<InviaDocumentoRawRequest2>;
+using InviaDocumentoRequest = ElementForm<InviaDocumentoRequest2>;
+using InviaDocumentoResponse = ElementForm<InviaDocumentoResponse2>;
 
 }  // namespace vorn

@@ -79,21 +79,14 @@ void RegisterInterface() {
 
 void RegisterMessages() {
   TRemotableTypeRegistry& r = RemTypeRegistry();
-  r.RegisterXSClass(InviaDocumentoRequest2::StaticClass(), kMessageNamespace,
-                    "InviaDocumentoRequest2", "InviaDocumentoRequest");
-  r.RegisterXSClass(InviaDocumentoRawRequest2::StaticClass(), kMessageNamespace,
-                    "InviaDocumentoRawRequest2", "InviaDocumentoRawRequest");
+  RegisterTypeClass(r, InviaDocumentoRequest2::StaticClass(), kMessageNamespace);
+  RegisterTypeClass(r, InviaDocumentoRawRequest2::StaticClass(), kMessageNamespace);
   r.RegisterXSInfo(ArrayOfstringTypeInfo(), kArraysNamespace, "ArrayOfstring");
-  r.RegisterXSClass(InviaDocumentoResponse2::StaticClass(), kMessageNamespace,
-                    "InviaDocumentoResponse2", "InviaDocumentoResponse");
-  r.RegisterExternalPropName(InviaDocumentoResponse2::StaticClass().type_info, "Errors",
-                             "[ArrayItemName=\"string\"]");
-  r.RegisterXSClass(InviaDocumentoRawRequest::StaticClass(), kMessageNamespace,
-                    "InviaDocumentoRawRequest");
-  r.RegisterXSClass(InviaDocumentoResponse::StaticClass(), kMessageNamespace,
-                    "InviaDocumentoResponse");
-  r.RegisterXSClass(InviaDocumentoRequest::StaticClass(), kMessageNamespace,
-                    "InviaDocumentoRequest");
+  // The response and its item name for Errors.
+  RegisterTypeClass(r, InviaDocumentoResponse2::StaticClass(), kMessageNamespace);
+  RegisterElementForm(r, InviaDocumentoRawRequest::StaticClass(), kMessageNamespace);
+  RegisterElementForm(r, InviaDocumentoResponse::StaticClass(), kMessageNamespace);
+  RegisterElementForm(r, InviaDocumentoRequest::StaticClass(), kMessageNamespace);
 }
 
 }  // namespace

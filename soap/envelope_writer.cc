@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
+#include "base/text_util.h"
 #include "service/registry/invoke_registry.h"
 #include "service/registry/option_text.h"
-#include "base/text_util.h"
 #include "service/registry/type_registry.h"
 #include "soap/base64.h"
 #include "soap/converter.h"
@@ -124,7 +124,7 @@ class EnvelopeWriter {
                          uint32_t oco, const std::string* value_text);
   void WriteTypeAttribute(Node el, const ClassInfo& cls);
   void WriteProperties(const TRemotable& obj, Node el, std::string_view child_ns, uint32_t oco);
-  void WriteProperty(const TRemotable& obj, const PropInfo& prop, Node el,
+  void WriteProperty(const TRemotable& obj, const WireProperty& wire, Node el,
                      std::string_view child_ns, bool multi_ns, SerializationOptions so,
                      uint32_t oco);
   void WriteAttribute(Node el, const PropInfo& prop, const std::string& xml_name,
@@ -339,39 +339,32 @@ bool EnvelopeWriter::HasSeveralNamespaces(const ClassInfo& cls) {
 void EnvelopeWriter::WriteProperties(const TRemotable& obj, Node el, std::string_view child_ns,
                                      uint32_t oco) {
   const ClassInfo& cls = obj.ClassType();
-  const PropList& props = cls.Properties();
-  const SerializationOptions so =
-      RemTypeRegistry().SerializeOptions(cls.type_info) | obj.FSerializationOptions;
-  if (so.Has(SerializationOption::xoSimpleTypeWrapper) && props.size() == 1) {
-    doc_.SetText(el, GetObjectPropAsText(obj, props.front()));
+  const std::shared_ptr<const WirePlan> plan = RemTypeRegistry().WirePlanOf(cls);
+  const SerializationOptions so = plan->options | obj.FSerializationOptions;
+  if (so.Has(SerializationOption::xoSimpleTypeWrapper) && plan->props.size() == 1) {
+    doc_.SetText(el, GetObjectPropAsText(obj, *plan->props.front().prop));
     return;
   }
   const bool multi_ns = HasSeveralNamespaces(cls);
-  for (const PropInfo& prop : props) WriteProperty(obj, prop, el, child_ns, multi_ns, so, oco);
+  for (const WireProperty& w : plan->props) WriteProperty(obj, w, el, child_ns, multi_ns, so, oco);
 }
 
-void EnvelopeWriter::WriteProperty(const TRemotable& obj, const PropInfo& prop, Node el,
+void EnvelopeWriter::WriteProperty(const TRemotable& obj, const WireProperty& wire, Node el,
                                    std::string_view child_ns, bool multi_ns,
                                    SerializationOptions so, uint32_t oco) {
+  const PropInfo& prop = *wire.prop;
   if ((prop.flags & IS_OPTN) && !prop.IsStored(obj)) return;
   if (prop.flags & IS_TEXT) {
     doc_.SetText(el, GetObjectPropAsText(obj, prop));
     return;
   }
   TRemotableTypeRegistry& types = RemTypeRegistry();
-  const std::string ext = types.GetExternalPropName(obj.ClassType().type_info, prop.name);
-  std::string xml_name = ext;
-  std::string option_text;
-  std::string ns_option;
-  bool has_ns_option = false;
-  if (IsOptionText(ext)) {
-    option_text = ext;
-    if (!GetRegInfo(ext, "ExtName", xml_name)) xml_name = std::string(prop.name);
-    has_ns_option = GetRegInfo(ext, "Namespace", ns_option);
-  }
+  const std::string& xml_name = wire.xml_name;
+  const std::string& option_text = wire.option_text;
+  const std::string* ns_option = wire.ns_option ? &*wire.ns_option : nullptr;
   std::string ns;
-  if (has_ns_option) {
-    ns = ns_option;
+  if (ns_option != nullptr) {
+    ns = *ns_option;
   } else if (prop.flags & IS_UNQL) {
   } else if (prop.flags & IS_REF) {
     ns = types.TypeInfoToXSD(prop.type).uri;
@@ -387,8 +380,7 @@ void EnvelopeWriter::WriteProperty(const TRemotable& obj, const PropInfo& prop, 
       if (prop.IsAttribute()) {
         const TRemotable* v = access.GetObject(obj);
         if (v != nullptr) {
-          WriteAttribute(el, prop, xml_name, has_ns_option ? &ns_option : nullptr,
-                         GetObjectPropAsText(obj, prop), so);
+          WriteAttribute(el, prop, xml_name, ns_option, GetObjectPropAsText(obj, prop), so);
         }
         return;
       }
@@ -423,8 +415,7 @@ void EnvelopeWriter::WriteProperty(const TRemotable& obj, const PropInfo& prop, 
     case TypeKind::Int64:
     case TypeKind::ClassRef:
       if (prop.IsAttribute()) {
-        WriteAttribute(el, prop, xml_name, has_ns_option ? &ns_option : nullptr,
-                       GetObjectPropAsText(obj, prop), so);
+        WriteAttribute(el, prop, xml_name, ns_option, GetObjectPropAsText(obj, prop), so);
       } else if (prop.type->kind == TypeKind::String) {
         // A text is its own text form; the document refers to it instead of
         // copying a (possibly large) invoice. The object outlives the writing.

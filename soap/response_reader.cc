@@ -4,9 +4,9 @@
 #include <string>
 #include <vector>
 
+#include "base/text_util.h"
 #include "service/registry/invoke_registry.h"
 #include "service/registry/option_text.h"
-#include "base/text_util.h"
 #include "service/registry/type_registry.h"
 #include "soap/base64.h"
 #include "soap/converter.h"
@@ -223,28 +223,24 @@ std::unique_ptr<TRemotable> ResponseReader::ReadObject(Node node, const ClassInf
 
 void ResponseReader::ReadObjectProperties(TRemotable& obj, Node node) {
   const ClassInfo& cls = obj.ClassType();
-  const PropList& props = cls.Properties();
-  TRemotableTypeRegistry& types = RemTypeRegistry();
-  const SerializationOptions so = types.SerializeOptions(cls.type_info) | obj.FSerializationOptions;
-  if (so.Has(SerializationOption::xoSimpleTypeWrapper) && props.size() == 1) {
-    SetObjectPropFromText(obj, props.front(), node.Text());
+  const std::shared_ptr<const WirePlan> plan = RemTypeRegistry().WirePlanOf(cls);
+  const SerializationOptions so = plan->options | obj.FSerializationOptions;
+  if (so.Has(SerializationOption::xoSimpleTypeWrapper) && plan->props.size() == 1) {
+    SetObjectPropFromText(obj, *plan->props.front().prop, node.Text());
     return;
   }
   std::vector<Node> children;
   for (Node c : node.Children()) children.push_back(c);
   std::vector<bool> consumed(children.size(), false);
 
-  for (const PropInfo& prop : props) {
+  for (const WireProperty& wire : plan->props) {
+    const PropInfo& prop = *wire.prop;
     if (prop.flags & IS_TEXT) {
       SetObjectPropFromText(obj, prop, node.Text());
       if (children.size() == 1) consumed[0] = true;
       continue;
     }
-    std::string xml_name = types.GetExternalPropName(cls.type_info, prop.name);
-    if (IsOptionText(xml_name)) {
-      std::string ext;
-      xml_name = GetRegInfo(xml_name, "ExtName", ext) ? ext : std::string(prop.name);
-    }
+    const std::string& xml_name = wire.xml_name;
     if (prop.IsAttribute()) {
       std::string value;
       if (node.GetAttribute(xml_name, "", value)) SetObjectPropFromText(obj, prop, value);

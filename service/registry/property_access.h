@@ -4,7 +4,9 @@
 // member by the property's TypeKind: ordinals (integers, Booleans,
 // enumerations, characters, 64-bit integers), floats, strings, objects,
 // variants and dynamic arrays. The templates at the end implement it for a
-// data member or a getter/setter pair; prop() in remotable.h picks them.
+// data member or a getter/setter pair; one accessor object with static
+// storage exists per member (FieldAccessFor, MethodAccessFor), so describing
+// a property allocates nothing.
 #pragma once
 
 #include <cstdint>
@@ -12,8 +14,10 @@
 #include <memory>
 #include <string>
 #include <type_traits>
+#include <utility>
 #include <vector>
 
+#include "service/registry/owned.h"
 #include "service/registry/type_info.h"
 #include "service/registry/variant.h"
 
@@ -61,6 +65,10 @@ class PropAccess {
   virtual const TRemotable* ArrayObject(const TRemotable&, size_t) const { Mismatch(); }
   virtual const Variant& ArrayVariant(const TRemotable&, size_t) const { Mismatch(); }
   virtual void SetArray(TRemotable&, ArrayValue) const { Mismatch(); }
+  // Arrays of objects: empties entry `i` and hands back what it held; then
+  // empties the whole array. Used to destroy owned entries in order.
+  virtual std::unique_ptr<TRemotable> ReleaseArrayObject(TRemotable&, size_t) const { Mismatch(); }
+  virtual void ClearArray(TRemotable&) const { Mismatch(); }
 
  protected:
   // A codec asked for a value kind that the property does not have: a fault
@@ -88,13 +96,6 @@ struct ValueOfGetter<const T*> {
 template <class V>
 inline constexpr bool kIsOrdinal = std::is_integral_v<V> || std::is_enum_v<V>;
 
-template <class V>
-struct IsUniquePtrT : std::false_type {};
-template <class T>
-struct IsUniquePtrT<std::unique_ptr<T>> : std::true_type {
-  using element = T;
-};
-
 // Converts an array value of the codec to the C++ vector type V.
 template <class V>
 V FromArrayValue(ArrayValue&& a) {
@@ -112,7 +113,7 @@ V FromArrayValue(ArrayValue&& a) {
   } else if constexpr (std::is_same_v<E, Variant>) {
     out = std::move(a.variants);
   } else {
-    using T = typename IsUniquePtrT<E>::element;
+    using T = typename IsUniquePtr<E>::element;
     out.reserve(a.objects.size());
     for (auto& o : a.objects) {
       if (o != nullptr && dynamic_cast<T*>(o.get()) == nullptr) ThrowWrongClass();
@@ -180,15 +181,15 @@ class ValueAccess : public PropAccess {
     Mismatch();
   }
   const TRemotable* GetObject(const TRemotable& o) const override {
-    if constexpr (IsUniquePtrT<V>::value) return static_cast<const Derived*>(this)->Object(o);
+    if constexpr (IsUniquePtr<V>::value) return static_cast<const Derived*>(this)->Object(o);
     Mismatch();
   }
   std::unique_ptr<TRemotable> SetObject(TRemotable& o,
                                         std::unique_ptr<TRemotable> v) const override {
-    if constexpr (IsUniquePtrT<V>::value) {
-      using T = typename IsUniquePtrT<V>::element;
+    if constexpr (IsUniquePtr<V>::value) {
+      using T = typename IsUniquePtr<V>::element;
       if (v != nullptr && dynamic_cast<T*>(v.get()) == nullptr) ThrowWrongClass();
-      return Put(o, V(static_cast<T*>(v.release())));
+      return Put(o, std::unique_ptr<T>(static_cast<T*>(v.release())));
     }
     Mismatch();
   }
@@ -221,7 +222,7 @@ class ValueAccess : public PropAccess {
   }
   const TRemotable* ArrayObject(const TRemotable& o, size_t i) const override {
     if constexpr (IsVectorLike()) {
-      if constexpr (IsUniquePtrT<typename V::value_type>::value) return Ref(o)[i].get();
+      if constexpr (IsUniquePtr<typename V::value_type>::value) return Ref(o)[i].get();
     }
     Mismatch();
   }
@@ -238,16 +239,41 @@ class ValueAccess : public PropAccess {
     }
     Mismatch();
   }
+  std::unique_ptr<TRemotable> ReleaseArrayObject(TRemotable& o, size_t i) const override {
+    if constexpr (IsVectorLike()) {
+      if constexpr (IsUniquePtr<typename V::value_type>::value) {
+        return static_cast<const Derived*>(this)->ReleaseEntry(o, i);
+      }
+    }
+    Mismatch();
+  }
+  void ClearArray(TRemotable& o) const override {
+    if constexpr (IsVectorLike()) {
+      Put(o, V{});
+      return;
+    }
+    Mismatch();
+  }
 
  private:
   static constexpr bool IsVectorLike() {
     if constexpr (requires { typename V::value_type; } && !std::is_same_v<V, std::string> &&
-                  !IsUniquePtrT<V>::value) {
+                  !IsUniquePtr<V>::value) {
       return true;
     }
     return false;
   }
 };
+
+// Stores `p` in an object slot and hands back what it held.
+template <class T>
+std::unique_ptr<T> Exchange(Owned<T>& slot, std::unique_ptr<T> p) {
+  return slot.Set(std::move(p));
+}
+template <class T>
+std::unique_ptr<T> Exchange(std::unique_ptr<T>& slot, std::unique_ptr<T> p) {
+  return std::exchange(slot, std::move(p));
+}
 
 // Access through a public data member.
 template <class C, class V>
@@ -260,13 +286,14 @@ class FieldAccess : public ValueAccess<FieldAccess<C, V>, V> {
   template <class X>
   auto Store(TRemotable& o, X&& x) const {
     V& slot = static_cast<C&>(o).*member_;
-    if constexpr (IsUniquePtrT<V>::value) {
-      V old = std::move(slot);
-      slot = std::forward<X>(x);
-      return std::unique_ptr<TRemotable>(std::move(old));
+    if constexpr (IsUniquePtr<V>::value) {
+      return std::unique_ptr<TRemotable>(Exchange(slot, std::forward<X>(x)));
     } else {
       slot = std::forward<X>(x);
     }
+  }
+  std::unique_ptr<TRemotable> ReleaseEntry(TRemotable& o, size_t i) const {
+    return std::unique_ptr<TRemotable>((static_cast<C&>(o).*member_)[i].release());
   }
 
  private:
@@ -284,22 +311,23 @@ class MethodAccess : public ValueAccess<MethodAccess<C, G, S>, typename ValueOfG
   MethodAccess(G (C::*g)() const, S s) : getter_(g), setter_(s) {}
   // The getter's own result: a reference or a value.
   decltype(auto) Get(const TRemotable& o) const {
-    if constexpr (IsUniquePtrT<V>::value) {
+    if constexpr (IsUniquePtr<V>::value) {
       PropAccess::Mismatch();  // objects are reached through Object()
     } else {
       return (static_cast<const C&>(o).*getter_)();
     }
   }
   const TRemotable* Object(const TRemotable& o) const {
-    if constexpr (IsUniquePtrT<V>::value) {
+    if constexpr (IsUniquePtr<V>::value) {
       return (static_cast<const C&>(o).*getter_)();
     } else {
       PropAccess::Mismatch();
     }
   }
+  std::unique_ptr<TRemotable> ReleaseEntry(TRemotable&, size_t) const { PropAccess::Mismatch(); }
   template <class X>
   auto Store(TRemotable& o, X&& x) const {
-    if constexpr (IsUniquePtrT<V>::value) {
+    if constexpr (IsUniquePtr<V>::value) {
       return std::unique_ptr<TRemotable>((static_cast<C&>(o).*setter_)(std::forward<X>(x)));
     } else {
       (static_cast<C&>(o).*setter_)(std::forward<X>(x));
@@ -310,6 +338,39 @@ class MethodAccess : public ValueAccess<MethodAccess<C, G, S>, typename ValueOfG
   G (C::*getter_)() const;
   S setter_;
 };
+
+template <class M>
+struct MemberPointer;
+template <class C, class V>
+struct MemberPointer<V C::*> {
+  using Class = C;
+  using Value = V;
+};
+
+template <class M>
+struct GetterPointer;
+template <class C, class G>
+struct GetterPointer<G (C::*)() const> {
+  using Class = C;
+  using Result = G;
+};
+
+// The one accessor object of a data member.
+template <auto Member>
+const PropAccess* FieldAccessFor() {
+  using M = MemberPointer<decltype(Member)>;
+  static const FieldAccess<typename M::Class, typename M::Value> access(Member);
+  return &access;
+}
+
+// The one accessor object of a getter and setter pair.
+template <auto Getter, auto Setter>
+const PropAccess* MethodAccessFor() {
+  using G = GetterPointer<decltype(Getter)>;
+  static const MethodAccess<typename G::Class, typename G::Result, decltype(Setter)> access(Getter,
+                                                                                            Setter);
+  return &access;
+}
 
 }  // namespace internal
 }  // namespace vorn

@@ -1,5 +1,7 @@
 #include "service/registry/remotable.h"
 
+#include <cassert>
+
 #include "base/exception.h"
 
 namespace vorn {
@@ -29,6 +31,31 @@ bool PropInfo::IsAttribute() const {
   return type->kind != TypeKind::Variant && type->kind != TypeKind::DynArray;
 }
 
+bool PropInfo::OwnsObjects() const {
+  switch (type->kind) {
+    case TypeKind::Class:
+      return true;
+    case TypeKind::DynArray:
+      return type->element->kind == TypeKind::Class;
+    case TypeKind::Unknown:
+    case TypeKind::Integer:
+    case TypeKind::Char:
+    case TypeKind::Enumeration:
+    case TypeKind::Float:
+    case TypeKind::String:
+    case TypeKind::Set:
+    case TypeKind::Method:
+    case TypeKind::Variant:
+    case TypeKind::Array:
+    case TypeKind::Record:
+    case TypeKind::Interface:
+    case TypeKind::Int64:
+    case TypeKind::ClassRef:
+      return false;
+  }
+  return false;
+}
+
 bool PropInfo::IsUnbounded() const {
   return (flags & IS_UNBD) || (stored == StoredKind::Never && type->kind == TypeKind::DynArray);
 }
@@ -43,17 +70,28 @@ ClassInfo::ClassInfo(std::string_view n, std::string_view u, const ClassInfo* p,
       type{.kind = TypeKind::Class, .name = n, .unit = u, .class_info = this},
       own_props_(own_props) {}
 
-const PropList& ClassInfo::Properties() const {
+void ClassInfo::Build() const {
   std::call_once(once_, [this] {
     if (parent != nullptr) props_ = parent->Properties();
     if (own_props_ != nullptr) {
       for (PropInfo& p : own_props_()) {
+        assert(p.type != nullptr && p.access != nullptr);
         p.declared_in = this;
-        props_.push_back(std::move(p));
+        props_.push_back(p);
+        ++own_count_;
       }
     }
   });
+}
+
+const PropList& ClassInfo::Properties() const {
+  Build();
   return props_;
+}
+
+std::span<const PropInfo> ClassInfo::OwnProperties() const {
+  Build();
+  return std::span<const PropInfo>(props_).last(own_count_);
 }
 
 bool ClassInfo::InheritsFrom(const ClassInfo& other) const {

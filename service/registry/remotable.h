@@ -4,27 +4,24 @@
 //
 // A class describes itself once, declaratively, in its StaticClass():
 //
-//   const ClassInfo& InviaDocumentoResponse2::StaticClass() {
-//     using C = InviaDocumentoResponse2;
-//     static const ClassInfo info = DescribeClass<C, TRemotable>(
-//         "InviaDocumentoResponse2", kServiceUnit, [] {
-//           return PropList{
-//               prop("Errors", &C::Errors, &C::SetErrors, IS_OPTN | IS_NLBL,
-//                    &C::Errors_Specified),
-//               prop("Id", &C::Id, &C::SetId, IS_OPTN, &C::Id_Specified),
-//           };
-//         });
+//   const ClassInfo& Foo::StaticClass() {
+//     using C = Foo;
+//     static const ClassInfo info = DescribeClass<C, TRemotable>("Foo", "Unit", [] {
+//       return PropList{field<&C::nomeField>("nomeField", IS_NLBL),
+//                       array<&C::righeField>("righeField", "RigaType", IS_NLBL)};
+//     });
 //     return info;
 //   }
 //
-// prop() deduces the value kind from the C++ type of the member or getter,
-// so no class needs hand-written accessors for the codec.
+// The descriptors deduce the value kind from the C++ type of the member or
+// getter, so no class needs hand-written accessors for the codec.
+// class_table.h wraps this in the one-table form that classes use.
 #pragma once
 
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <mutex>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -82,15 +79,19 @@ class TRemotable;
 enum class StoredKind { Always, Never, Function };
 
 // One property of a class: name (also the default XML name), value type, flag
-// word, stored predicate and access to the value.
+// word, stored predicate, access to the value and, for an array, the element
+// name of its entries. A plain value: describing a property allocates nothing.
 struct PropInfo {
   std::string_view name;
   const TypeInfo* type = nullptr;
   uint32_t flags = 0;
   StoredKind stored = StoredKind::Always;
-  std::function<bool(const TRemotable&)> stored_fn;
-  std::shared_ptr<const PropAccess> access;
-  // The class whose description lists the property (set by DescribeClass).
+  bool (*stored_fn)(const TRemotable&) = nullptr;  // StoredKind::Function
+  const PropAccess* access = nullptr;              // static storage
+  // Arrays: the element name of each entry, registered with the class as an
+  // "ArrayItemName" option; empty when none is registered.
+  std::string_view item_name{};
+  // The class whose description lists the property (set by ClassInfo).
   const ClassInfo* declared_in = nullptr;
 
   // The stored predicate's answer for `obj`.
@@ -100,6 +101,8 @@ struct PropInfo {
   bool IsAttribute() const;
   // IS_UNBD, or a constantly false predicate on an array.
   bool IsUnbounded() const;
+  // An object property, or an array of objects: what an object owns.
+  bool OwnsObjects() const;
 };
 
 using PropList = std::vector<PropInfo>;
@@ -122,17 +125,23 @@ struct ClassInfo {
   const TypeInfo* type_info = &type;
 
   // Every property, the most distant ancestor's first, each class's in its
-  // own declaration order. Built on first use.
+  // own declaration order. Built on first use (lazily, so that classes may
+  // refer to each other).
   const PropList& Properties() const;
+  // The properties this class declares itself: the tail of Properties().
+  std::span<const PropInfo> OwnProperties() const;
   // True when this class is `other` or derives from it.
   bool InheritsFrom(const ClassInfo& other) const;
   // A new object of this class. REQUIRES: create != nullptr.
   std::unique_ptr<TRemotable> NewInstance() const { return create(); }
 
  private:
+  void Build() const;
+
   PropList (*own_props_)();
   mutable std::once_flag once_;
   mutable PropList props_;
+  mutable size_t own_count_ = 0;
 };
 
 // The codec side of writing an object, given to TRemotable::ObjectToSOAP.
@@ -215,36 +224,52 @@ ClassInfo DescribeClass(std::string_view name, std::string_view unit,
 }
 
 // ---------------------------------------------------------------------------
-// Property descriptors from members.
+// Property descriptors. Each refers to the one accessor object of its member.
 
-// A public data member: prop("cAPField", &C::cAPField, IS_NLBL).
-template <class C, class V>
-PropInfo prop(std::string_view name, V C::*member, uint32_t flags = 0) {
+// A public data member: field<&C::cAPField>("cAPField", IS_NLBL).
+template <auto Member>
+PropInfo field(std::string_view name, uint32_t flags = 0) {
+  using V = typename internal::MemberPointer<decltype(Member)>::Value;
   PropInfo p;
   p.name = name;
   p.type = TypeInfoOf<V>();
   p.flags = flags;
-  p.access = std::make_shared<internal::FieldAccess<C, V>>(member);
+  p.access = internal::FieldAccessFor<Member>();
   return p;
 }
 
+// An array member whose entries are written as elements named `item_name`:
+// array<&C::datiDDTField>("datiDDTField", "DatiDDTType", IS_NLBL).
+template <auto Member>
+PropInfo array(std::string_view name, std::string_view item_name, uint32_t flags = 0) {
+  PropInfo p = field<Member>(name, flags);
+  p.item_name = item_name;
+  return p;
+}
+
+namespace internal {
+template <auto Stored>
+bool CallStored(const TRemotable& obj) {
+  using C = typename GetterPointer<decltype(Stored)>::Class;
+  return (static_cast<const C&>(obj).*Stored)();
+}
+}  // namespace internal
+
 // A getter and a setter, with an optional stored predicate:
-// prop("Documento", &C::Documento, &C::SetDocumento, IS_OPTN | IS_NLBL,
-//      &C::Documento_Specified).
-template <class C, class G, class S>
-PropInfo prop(std::string_view name, G (C::*getter)() const, S setter, uint32_t flags = 0,
-              bool (C::*stored)() const = nullptr) {
-  using V = typename internal::ValueOfGetter<G>::type;
+// prop<&C::Documento, &C::SetDocumento, &C::Documento_Specified>("Documento",
+//                                                              IS_OPTN | IS_NLBL).
+template <auto Getter, auto Setter, auto Stored = nullptr>
+PropInfo prop(std::string_view name, uint32_t flags = 0, std::string_view item_name = {}) {
+  using G = typename internal::GetterPointer<decltype(Getter)>::Result;
   PropInfo p;
   p.name = name;
-  p.type = TypeInfoOf<V>();
+  p.type = TypeInfoOf<typename internal::ValueOfGetter<G>::type>();
   p.flags = flags;
-  p.access = std::make_shared<internal::MethodAccess<C, G, S>>(getter, setter);
-  if (stored != nullptr) {
+  p.access = internal::MethodAccessFor<Getter, Setter>();
+  p.item_name = item_name;
+  if constexpr (!std::is_same_v<decltype(Stored), std::nullptr_t>) {
     p.stored = StoredKind::Function;
-    p.stored_fn = [stored](const TRemotable& obj) {
-      return (static_cast<const C&>(obj).*stored)();
-    };
+    p.stored_fn = &internal::CallStored<Stored>;
   }
   return p;
 }

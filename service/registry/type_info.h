@@ -105,11 +105,20 @@ class Variant;
 template <class T>
 const TypeInfo* TypeInfoOf();
 
+template <class T>
+class Owned;
+
 namespace internal {
+// Recognises the holders of an owned object: std::unique_ptr<T> (array
+// entries, values handed over) and Owned<T> (property slots).
 template <class T>
 struct IsUniquePtr : std::false_type {};
 template <class T>
 struct IsUniquePtr<std::unique_ptr<T>> : std::true_type {
+  using element = T;
+};
+template <class T>
+struct IsUniquePtr<Owned<T>> : std::true_type {
   using element = T;
 };
 template <class T>

@@ -1,6 +1,7 @@
 #include "service/registry/type_registry.h"
 
 #include "service/registry/invoke_registry.h"
+#include "service/registry/option_text.h"
 #include "service/registry/xs_datetime.h"
 #include "service/registry/xs_decimal.h"
 
@@ -143,6 +144,7 @@ void TRemotableTypeRegistry::RegisterXSClass(const ClassInfo& cls, std::string_v
   e.IsScalar = is_scalar;
   e.MultiRefOpt = multi_ref;
   entries_.push_back(std::move(e));
+  Changed();
 }
 
 void TRemotableTypeRegistry::RegisterXSInfo(const TypeInfo* info, std::string_view uri,
@@ -163,6 +165,7 @@ void TRemotableTypeRegistry::RegisterXSInfo(const TypeInfo* info, std::string_vi
   e.Name = name.empty() ? info->name : name;
   e.ExtName = ext_name;
   entries_.push_back(std::move(e));
+  Changed();
 }
 
 void TRemotableTypeRegistry::RegisterExternalPropName(const TypeInfo* info, std::string_view name,
@@ -171,23 +174,29 @@ void TRemotableTypeRegistry::RegisterExternalPropName(const TypeInfo* info, std:
   if (TRemRegEntry* e = FindByInfo(info)) {
     e->PropNameMap.push_back(
         ExtNameMapItem{.Name = std::string(name), .ExtName = std::string(ext_text)});
+    Changed();
   }
 }
 
 void TRemotableTypeRegistry::RegisterSerializeOptions(const TypeInfo* info,
                                                       SerializationOptions options) {
   std::lock_guard lock(mutex_);
-  if (TRemRegEntry* e = FindByInfo(info)) e->SerializationOpt = options;
+  if (TRemRegEntry* e = FindByInfo(info)) {
+    e->SerializationOpt = options;
+    Changed();
+  }
 }
 
 void TRemotableTypeRegistry::UnRegisterXSClass(const ClassInfo& cls) {
   std::lock_guard lock(mutex_);
   std::erase_if(entries_, [&](const TRemRegEntry& e) { return e.ClassType == &cls; });
+  Changed();
 }
 
 void TRemotableTypeRegistry::UnRegisterXSInfo(const TypeInfo* info) {
   std::lock_guard lock(mutex_);
   std::erase_if(entries_, [&](const TRemRegEntry& e) { return e.Info == info; });
+  Changed();
 }
 
 // --- lookups ----------------------------------------------------------------
@@ -245,14 +254,13 @@ const TypeInfo* TRemotableTypeRegistry::URIToInfo(std::string_view uri,
   return nullptr;
 }
 
-std::string TRemotableTypeRegistry::GetExternalPropName(const TypeInfo* info,
-                                                        std::string_view name) const {
-  std::lock_guard lock(mutex_);
+const std::string* TRemotableTypeRegistry::ExternalPropNameLocked(const TypeInfo* info,
+                                                                  std::string_view name) const {
   const ClassInfo& root = TRemotable::StaticClass();
   for (const TypeInfo* t = info; t != nullptr;) {
     if (const TRemRegEntry* e = FindByInfo(t)) {
       for (const ExtNameMapItem& item : e->PropNameMap) {
-        if (item.Name == name) return item.ExtName;
+        if (item.Name == name) return &item.ExtName;
       }
     }
     // An element form has no names of its own: its type class's apply.
@@ -261,7 +269,14 @@ std::string TRemotableTypeRegistry::GetExternalPropName(const TypeInfo* info,
     if (parent == nullptr || parent == &root) break;
     t = parent->type_info;
   }
-  return std::string(name);
+  return nullptr;
+}
+
+std::string TRemotableTypeRegistry::GetExternalPropName(const TypeInfo* info,
+                                                        std::string_view name) const {
+  std::lock_guard lock(mutex_);
+  const std::string* ext = ExternalPropNameLocked(info, name);
+  return ext != nullptr ? *ext : std::string(name);
 }
 
 std::string TRemotableTypeRegistry::GetInternalPropName(const TypeInfo* info,
@@ -291,6 +306,33 @@ bool TRemotableTypeRegistry::IsClassScalar(const ClassInfo& cls) const {
   std::lock_guard lock(mutex_);
   const TRemRegEntry* e = FirstForClass(entries_, cls);
   return e != nullptr && e->IsScalar;
+}
+
+std::shared_ptr<const WirePlan> TRemotableTypeRegistry::WirePlanOf(const ClassInfo& cls) const {
+  std::lock_guard lock(mutex_);
+  if (auto it = plans_.find(&cls); it != plans_.end()) return it->second;
+  auto plan = std::make_shared<WirePlan>();
+  if (const TRemRegEntry* e = FindByInfo(cls.type_info)) plan->options = e->SerializationOpt;
+  const PropList& props = cls.Properties();
+  plan->props.reserve(props.size());
+  for (const PropInfo& prop : props) {
+    WireProperty w;
+    w.prop = &prop;
+    w.xml_name = prop.name;
+    if (const std::string* ext = ExternalPropNameLocked(cls.type_info, prop.name)) {
+      if (IsOptionText(*ext)) {
+        w.option_text = *ext;
+        std::string value;
+        if (GetRegInfo(*ext, "ExtName", value)) w.xml_name = value;
+        if (GetRegInfo(*ext, "Namespace", value)) w.ns_option = value;
+      } else {
+        w.xml_name = *ext;
+      }
+    }
+    plan->props.push_back(std::move(w));
+  }
+  plans_.emplace(&cls, plan);
+  return plan;
 }
 
 std::vector<TRemRegEntry> TRemotableTypeRegistry::Entries() const {

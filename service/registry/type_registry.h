@@ -9,13 +9,16 @@
 // registry's mutex; auto-registration releases it before registering.
 #pragma once
 
+#include <memory>
 #include <mutex>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "service/registry/remotable.h"
 #include "service/registry/type_info.h"
+#include "service/registry/wire_plan.h"
 
 namespace vorn {
 
@@ -90,15 +93,25 @@ class TRemotableTypeRegistry {
   MultiRefOption ClassOptions(const ClassInfo& cls) const;
   bool IsClassScalar(const ClassInfo& cls) const;
 
+  // The wire form of every property of `cls` (see wire_plan.h). The plan
+  // stays valid for its holder after later registrations, which make the
+  // next call work it out again.
+  std::shared_ptr<const WirePlan> WirePlanOf(const ClassInfo& cls) const;
+
   // A copy of all entries, in order (for tests and diagnostics).
   std::vector<TRemRegEntry> Entries() const;
 
  private:
   const TRemRegEntry* FindByInfo(const TypeInfo* info) const;
   TRemRegEntry* FindByInfo(const TypeInfo* info);
+  // GetExternalPropName with the mutex held.
+  const std::string* ExternalPropNameLocked(const TypeInfo* info, std::string_view name) const;
+  // Every change of the entries makes the plans out of date.
+  void Changed() { plans_.clear(); }
 
   mutable std::mutex mutex_;
   std::vector<TRemRegEntry> entries_;
+  mutable std::unordered_map<const ClassInfo*, std::shared_ptr<const WirePlan>> plans_;
 };
 
 // Two accessors of the one process-wide type registry.

@@ -6,6 +6,7 @@
 
 #include <array>
 
+#include "service/registry/class_table.h"
 #include "service/registry/invoke_registry.h"
 #include "service/registry/type_registry.h"
 #include "service/registry/xs_datetime.h"
@@ -25,13 +26,13 @@ struct EnumTraits<TipoRiga> {
   static constexpr std::array<std::string_view, 3> kIdentifiers = {"SC", "PR", "AB"};
 };
 
-class RigaType2 : public Remotable<RigaType2, TRemotable> {
- public:
-  static const ClassInfo& StaticClass();
+class RigaType2 : public TRemotable {
+  VORN_TYPE_CLASS(RigaType2);
   std::string descrizioneField;
-  std::unique_ptr<TXSDecimal> prezzoField;
+  Owned<TXSDecimal> prezzoField;
   TipoRiga tipoField = TipoRiga::SC;
 };
+using RigaType = ElementForm<RigaType2>;
 
 template <>
 struct DynArrayTraits<std::unique_ptr<RigaType2>> {
@@ -39,49 +40,31 @@ struct DynArrayTraits<std::unique_ptr<RigaType2>> {
   static constexpr std::string_view kUnit = "WalkTest";
 };
 
-class DocType2 : public Remotable<DocType2, TRemotable> {
- public:
-  static const ClassInfo& StaticClass();
+class DocType2 : public TRemotable {
+  VORN_TYPE_CLASS(DocType2);
   std::vector<std::string> causaleField;
-  std::unique_ptr<TXSDateTime> dataField;
-  std::unique_ptr<TXSDecimal> importoField;
+  Owned<TXSDateTime> dataField;
+  Owned<TXSDecimal> importoField;
   std::vector<std::unique_ptr<RigaType2>> lineeField;
-  std::unique_ptr<DocType2> precedenteField;
+  Owned<DocType2> precedenteField;
   bool urgenteField = false;
 };
+using DocType = ElementForm<DocType2>;
 
-class DocType : public Remotable<DocType, DocType2> {
- public:
-  static const ClassInfo& StaticClass();
-};
+// clang-format off
+VORN_DESCRIBE(RigaType2, "WalkTest",
+              VORN_FIELD(descrizioneField, IS_NLBL),
+              VORN_FIELD(prezzoField, IS_NLBL),
+              VORN_FIELD(tipoField));
 
-const ClassInfo& RigaType2::StaticClass() {
-  using C = RigaType2;
-  static const ClassInfo info = DescribeClass<C, TRemotable>("RigaType2", "WalkTest", [] {
-    return PropList{prop("descrizioneField", &C::descrizioneField, IS_NLBL),
-                    prop("prezzoField", &C::prezzoField, IS_NLBL),
-                    prop("tipoField", &C::tipoField)};
-  });
-  return info;
-}
-
-const ClassInfo& DocType2::StaticClass() {
-  using C = DocType2;
-  static const ClassInfo info = DescribeClass<C, TRemotable>("DocType2", "WalkTest", [] {
-    return PropList{prop("causaleField", &C::causaleField, IS_NLBL),
-                    prop("dataField", &C::dataField, IS_NLBL),
-                    prop("importoField", &C::importoField, IS_NLBL),
-                    prop("lineeField", &C::lineeField, IS_NLBL),
-                    prop("precedenteField", &C::precedenteField, IS_NLBL),
-                    prop("urgenteField", &C::urgenteField)};
-  });
-  return info;
-}
-
-const ClassInfo& DocType::StaticClass() {
-  static const ClassInfo info = DescribeClass<DocType, DocType2>("DocType", "WalkTest");
-  return info;
-}
+VORN_DESCRIBE(DocType2, "WalkTest",
+              VORN_ARRAY(causaleField, "string", IS_NLBL),
+              VORN_FIELD(dataField, IS_NLBL),
+              VORN_FIELD(importoField, IS_NLBL),
+              VORN_ARRAY(lineeField, "RigaType", IS_NLBL),
+              VORN_FIELD(precedenteField, IS_NLBL),
+              VORN_FIELD(urgenteField));
+// clang-format on
 
 namespace {
 
@@ -108,13 +91,8 @@ class ObjectWalk : public ::testing::Test {
     r.RegisterMethodInfo(WalkService(), "Send", "", "[ReturnName=\"SendResult\"]");
     TRemotableTypeRegistry& t = RemTypeRegistry();
     t.RegisterXSInfo(TypeInfoOf<TipoRiga>(), kInvNS);
-    t.RegisterXSClass(RigaType2::StaticClass(), kInvNS, "RigaType2", "RigaType");
-    t.RegisterXSClass(DocType2::StaticClass(), kInvNS, "DocType2", "DocType");
-    t.RegisterExternalPropName(DocType2::StaticClass().type_info, "causaleField",
-                               "[ArrayItemName=\"string\"]");
-    t.RegisterExternalPropName(DocType2::StaticClass().type_info, "lineeField",
-                               "[ArrayItemName=\"RigaType\"]");
-    t.RegisterXSClass(DocType::StaticClass(), kInvNS, "DocType");
+    RegisterClassPair<RigaType2>(t, kInvNS);
+    RegisterClassPair<DocType2>(t, kInvNS);
   }
 
   ObjectWalk() { converter.Options.Add(TSOAPConvertOption::soDocument); }
@@ -150,15 +128,15 @@ class ObjectWalk : public ::testing::Test {
   static std::unique_ptr<DocType2> Sample() {
     auto doc = std::make_unique<DocType2>();
     doc->causaleField = {"Fornitura", "caffè"};
-    doc->dataField = std::make_unique<TXSDateTime>();
+    doc->dataField.Set(std::make_unique<TXSDateTime>());
     doc->dataField->XSToNative("2026-12-01");
-    doc->importoField = std::make_unique<TXSDecimal>();
+    doc->importoField.Set(std::make_unique<TXSDecimal>());
     doc->importoField->DecimalString = "183.00";
     for (auto [d, p, t] : {std::tuple{"Miscela", "12.50", TipoRiga::PR},
                            std::tuple{"Tazzine", "1.0417", TipoRiga::AB}}) {
       auto riga = std::make_unique<RigaType2>();
       riga->descrizioneField = d;
-      riga->prezzoField = std::make_unique<TXSDecimal>();
+      riga->prezzoField.Set(std::make_unique<TXSDecimal>());
       riga->prezzoField->DecimalString = p;
       riga->tipoField = t;
       doc->lineeField.push_back(std::move(riga));
@@ -211,7 +189,7 @@ TEST_F(ObjectWalk, ReadsBackWhatItWrote) {
 
 TEST_F(ObjectWalk, ElementFormGetsATypeAttributeInTheNamespaceInScope) {
   auto doc = std::make_unique<DocType2>();
-  doc->precedenteField = std::make_unique<DocType>();
+  doc->precedenteField.Set(std::make_unique<DocType>());
   doc->precedenteField->causaleField = {"x"};
   const std::string bytes = Write(doc.get());
   // The element is in the class's namespace, declared as its default: the
@@ -251,7 +229,7 @@ TEST_F(ObjectWalk, ObjectHeldTwiceIsWrittenTwiceButACycleIsRefused) {
   EXPECT_NE(bytes.find(">twice<", first + 1), std::string::npos) << bytes;
   (void)doc->lineeField.back().release();  // one owner only
 
-  doc->precedenteField.reset(doc.get());
+  (void)doc->precedenteField.Set(std::unique_ptr<DocType2>(doc.get()));
   try {
     Write(doc.get());
     ADD_FAILURE();
@@ -260,7 +238,7 @@ TEST_F(ObjectWalk, ObjectHeldTwiceIsWrittenTwiceButACycleIsRefused) {
               "Must enable multiref output for objects when serializing a graph of objects - "
               "(DocType2)");
   }
-  (void)doc->precedenteField.release();
+  (void)doc->precedenteField.Release().release();
 }
 
 }  // namespace

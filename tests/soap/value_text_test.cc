@@ -51,10 +51,10 @@ const ClassInfo& Sample::StaticClass() {
   using C = Sample;
   static const ClassInfo info = DescribeClass<C, TRemotable>("Sample", "ValueTextTest", [] {
     return PropList{
-        prop("Id", &C::Id),         prop("Big", &C::Big),     prop("Flag", &C::Flag),
-        prop("Tint", &C::Tint),     prop("Text", &C::Text),   prop("Ratio", &C::Ratio),
-        prop("Data", &C::Data),     prop("Any", &C::Any),     prop("When", &C::When),
-        prop("Amount", &C::Amount), prop("Names", &C::Names),
+        field<&C::Id>("Id"),         field<&C::Big>("Big"),     field<&C::Flag>("Flag"),
+        field<&C::Tint>("Tint"),     field<&C::Text>("Text"),   field<&C::Ratio>("Ratio"),
+        field<&C::Data>("Data"),     field<&C::Any>("Any"),     field<&C::When>("When"),
+        field<&C::Amount>("Amount"), field<&C::Names>("Names"),
     };
   });
   return info;

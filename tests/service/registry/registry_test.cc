@@ -40,7 +40,7 @@ constexpr std::string_view kTestUnit = "RegistryTest";
 const ClassInfo& SampleDocType2::StaticClass() {
   using C = SampleDocType2;
   static const ClassInfo info = DescribeClass<C, TRemotable>("SampleDocType2", kTestUnit, [] {
-    return PropList{prop("codiceField", &C::codiceField), prop("righeField", &C::righeField)};
+    return PropList{field<&C::codiceField>("codiceField"), field<&C::righeField>("righeField")};
   });
   return info;
 }
