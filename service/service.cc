@@ -1,9 +1,10 @@
 #include "service/service.h"
 
+#include <cassert>
 #include <mutex>
 
-#include "service/namespaces.h"
 #include "base/exception.h"
+#include "service/namespaces.h"
 #include "service/registry/invoke_registry.h"
 #include "service/registry/type_registry.h"
 
@@ -77,16 +78,27 @@ void RegisterInterface() {
   RegisterInterfaceProxy(intf, [](THTTPRIO& rio) -> IInvokable* { return new IServiceProxy(rio); });
 }
 
-void RegisterMessages() {
+// The message types, in three steps that stand among the model's own
+// registrations: the two request type classes; the strings array and the
+// response with its item name; the element forms.
+void RegisterMessages(int step) {
   TRemotableTypeRegistry& r = RemTypeRegistry();
-  RegisterTypeClass(r, InviaDocumentoRequest2::StaticClass(), kMessageNamespace);
-  RegisterTypeClass(r, InviaDocumentoRawRequest2::StaticClass(), kMessageNamespace);
-  r.RegisterXSInfo(ArrayOfstringTypeInfo(), kArraysNamespace, "ArrayOfstring");
-  // The response and its item name for Errors.
-  RegisterTypeClass(r, InviaDocumentoResponse2::StaticClass(), kMessageNamespace);
-  RegisterElementForm(r, InviaDocumentoRawRequest::StaticClass(), kMessageNamespace);
-  RegisterElementForm(r, InviaDocumentoResponse::StaticClass(), kMessageNamespace);
-  RegisterElementForm(r, InviaDocumentoRequest::StaticClass(), kMessageNamespace);
+  switch (step) {
+    case 1:
+      RegisterTypeClass(r, InviaDocumentoRequest2::StaticClass(), kMessageNamespace);
+      RegisterTypeClass(r, InviaDocumentoRawRequest2::StaticClass(), kMessageNamespace);
+      return;
+    case 2:
+      r.RegisterXSInfo(ArrayOfstringTypeInfo(), kArraysNamespace, "ArrayOfstring");
+      RegisterTypeClass(r, InviaDocumentoResponse2::StaticClass(), kMessageNamespace);
+      return;
+    case 3:
+      RegisterElementForm(r, InviaDocumentoRawRequest::StaticClass(), kMessageNamespace);
+      RegisterElementForm(r, InviaDocumentoResponse::StaticClass(), kMessageNamespace);
+      RegisterElementForm(r, InviaDocumentoRequest::StaticClass(), kMessageNamespace);
+      return;
+  }
+  assert(false && "three message steps");
 }
 
 }  // namespace
@@ -124,10 +136,7 @@ void RegisterServiceContract() {
   static std::once_flag once;
   std::call_once(once, [] {
     RegisterInterface();
-    // The message registrations stand among the invoice model's; the model
-    // registers its root first.
-    RegisterInvoiceTypes();
-    RegisterMessages();
+    RegisterInvoiceTypes(&RegisterMessages);
   });
 }
 

@@ -80,6 +80,9 @@ const TypeInfo* UntravellableTypeInfo(TypeKind kind);
 using TByteDynArray = std::vector<uint8_t>;
 // A sequence of texts.
 using ArrayOfstring = std::vector<std::string>;
+// A sequence of values whose types are known at run time ("anyType").
+class Variant;
+using ArrayOfanyType = std::vector<Variant>;
 
 // ---------------------------------------------------------------------------
 // Mapping from C++ types to descriptions.

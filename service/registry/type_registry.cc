@@ -2,6 +2,7 @@
 
 #include "service/registry/invoke_registry.h"
 #include "service/registry/option_text.h"
+#include "service/registry/xml_data.h"
 #include "service/registry/xs_datetime.h"
 #include "service/registry/xs_decimal.h"
 
@@ -78,6 +79,8 @@ void RegisterBuiltIns(TRemotableTypeRegistry& r) {
                                 "nonPositiveInteger", "positiveInteger"}) {
     r.RegisterXSClass(TXSDecimal::StaticClass(), kXMLSchemaNS, name, "", true);
   }
+  r.RegisterXSClass(TXMLData::StaticClass(), kXMLSchemaNS, "schema", "", false,
+                    MultiRefOption::ocNoMultiRef);
 }
 
 const TRemRegEntry* FirstForClass(const std::vector<TRemRegEntry>& entries, const ClassInfo& cls) {
