@@ -167,6 +167,11 @@ class ObjectWriterContext : public SoapObjectWriter {
     w_.ObjInstanceToSOAP(obj, parent_, name_, ns_, child_ns_, declared_,
                          oco_ | ocoDontSerializeProps, &t);
   }
+  void WriteFragment(const TRemotable& obj, const Node* node) override {
+    const Node el = w_.ObjInstanceToSOAP(obj, parent_, name_, ns_, child_ns_, declared_,
+                                         oco_ | ocoDontSerializeProps, nullptr);
+    if (node != nullptr) w_.doc_.ImportNode(el, *node);
+  }
 
  private:
   EnvelopeWriter& w_;

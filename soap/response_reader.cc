@@ -1,6 +1,7 @@
 // The reply half of the converter: reply bytes become the call's result
 // object, or the SOAP fault is raised as an exception.
 #include <algorithm>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -15,6 +16,13 @@
 
 namespace vorn {
 namespace {
+
+// The text of `node` that stands alone: a copy in a document of its own
+// declares every namespace it uses, also those declared on its ancestors.
+std::string StandaloneXml(xml::Node node) {
+  xml::Document alone = xml::Document::New();
+  return alone.ImportNode(alone.Root(), node).Xml();
+}
 
 using xml::Node;
 using xml::NodeKind;
@@ -66,6 +74,8 @@ class ResponseReader {
   void ReadResult(Node node, const TypeInfo* type, InvResult& result);
   ArrayValue ReadArray(Node node, const TypeInfo* type);
   Variant ReadVariant(Node node);
+  // The value of the element's XML Schema instance type attribute.
+  std::optional<std::string> TypeAttribute(Node node) const;
   const ClassInfo* TypeAttributeClass(Node node);
 
   TSOAPConvertOptions options_;
@@ -77,10 +87,15 @@ class ObjectReaderContext : public SoapObjectReader {
   ObjectReaderContext(ResponseReader& r, Node node) : r_(r), node_(node) {}
   void ReadObjectProperties(TRemotable& obj) override { r_.ReadObjectProperties(obj, node_); }
   std::string ElementText() override { return node_.Text(); }
+  const Node* OnlyChild() override {
+    only_ = node_.ChildCount() == 1 ? node_.FirstChild() : Node();
+    return only_ ? &only_ : nullptr;
+  }
 
  private:
   ResponseReader& r_;
   Node node_;
+  Node only_;
 };
 
 void ResponseReader::Read(std::string_view reply, const TIntfMetaData& intf,
@@ -189,15 +204,22 @@ void ResponseReader::ReadResult(Node node, const TypeInfo* type, InvResult& resu
   result.written = true;
 }
 
-const ClassInfo* ResponseReader::TypeAttributeClass(Node node) {
+std::optional<std::string> ResponseReader::TypeAttribute(Node node) const {
   std::string value;
-  bool found = node.GetAttribute("type", kXMLSchemaInstanceNS, value);
-  if (!found && options_.Has(TSOAPConvertOption::soTryAllSchema)) {
+  if (node.GetAttribute("type", kXMLSchemaInstanceNS, value)) return value;
+  if (options_.Has(TSOAPConvertOption::soTryAllSchema)) {
     for (std::string_view ns : kOlderInstanceNS) {
-      if ((found = node.GetAttribute("type", ns, value))) break;
+      if (node.GetAttribute("type", ns, value)) return value;
     }
   }
-  if (!found && !node.GetAttribute("type", "", value)) return nullptr;
+  if (node.GetAttribute("type", "", value)) return value;
+  return std::nullopt;
+}
+
+const ClassInfo* ResponseReader::TypeAttributeClass(Node node) {
+  const std::optional<std::string> type = TypeAttribute(node);
+  if (!type) return nullptr;
+  const std::string& value = *type;
   std::string uri = node.NamespaceURI();
   std::string name = value;
   if (const size_t colon = value.find(':'); colon != std::string::npos) {
@@ -328,10 +350,11 @@ Variant ResponseReader::ReadVariant(Node node) {
     }
     return Variant::FromArray(std::move(items));
   }
-  std::string type;
-  if (node.GetAttribute("type", kXMLSchemaInstanceNS, type)) {
-    const size_t colon = type.find(':');
-    const std::string local = colon == std::string::npos ? type : type.substr(colon + 1);
+  // The type attribute is looked for as for objects, older schema
+  // namespaces included.
+  if (const std::optional<std::string> type = TypeAttribute(node)) {
+    const size_t colon = type->find(':');
+    const std::string local = colon == std::string::npos ? *type : type->substr(colon + 1);
     if (local == "dateTime" || local == "date" || local == "time") {
       return Variant::FromDateTime(node.Text());
     }
@@ -381,7 +404,7 @@ void ResponseReader::ProcessFault(Node fault) {
     if (actor) e.FaultActor = actor.Text();
     if (code) e.FaultCode = code.Text();
   }
-  if (detail) e.FaultDetail = detail.Xml();
+  if (detail) e.FaultDetail = StandaloneXml(detail);
   throw e;
 }
 

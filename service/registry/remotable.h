@@ -144,6 +144,10 @@ struct ClassInfo {
   mutable size_t own_count_ = 0;
 };
 
+namespace xml {
+class Node;
+}  // namespace xml
+
 // The codec side of writing an object, given to TRemotable::ObjectToSOAP.
 // It knows the element name, namespaces and parent; the object only chooses
 // between the two ways of being written.
@@ -154,6 +158,9 @@ class SoapObjectWriter {
   virtual void WriteObjectInstance(const TRemotable& obj) = 0;
   // The element with `text` as its content and no property elements.
   virtual void WriteValueText(const TRemotable& obj, std::string_view text) = 0;
+  // The element with no property elements and, when `node` is not null, a
+  // deep copy of it (made in the message's document) as its only child.
+  virtual void WriteFragment(const TRemotable& obj, const xml::Node* node) = 0;
 };
 
 // The codec side of reading an object, given to TRemotable::SOAPToObject.
@@ -164,6 +171,9 @@ class SoapObjectReader {
   virtual void ReadObjectProperties(TRemotable& obj) = 0;
   // The element's text.
   virtual std::string ElementText() = 0;
+  // The element's only child node of any kind; null when it has none or
+  // several. Valid while the reply is being read.
+  virtual const xml::Node* OnlyChild() = 0;
 };
 
 class TRemotable {

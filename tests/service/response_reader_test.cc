@@ -244,7 +244,8 @@ TEST_F(CodecFixture, FaultBecomesERemotableException) {
   const std::string fault =
       std::string(kEnv11) +
       "<SOAP-ENV:Fault><faultcode>s:Client</faultcode><faultstring xml:lang=\"it-IT\">"
-      "Credenziali non valide</faultstring><detail><x>1</x></detail></SOAP-ENV:Fault>" +
+      "Credenziali non valide</faultstring><detail><x>1</x><SOAP-ENV:y/></detail>"
+      "</SOAP-ENV:Fault>" +
       kEnd11;
   try {
     Reply(1, fault);
@@ -252,7 +253,10 @@ TEST_F(CodecFixture, FaultBecomesERemotableException) {
   } catch (const ERemotableException& e) {
     EXPECT_EQ(e.Report(), "ERemotableException: Credenziali non valide");
     EXPECT_EQ(e.FaultCode, "s:Client");
-    EXPECT_EQ(e.FaultDetail, "<detail><x>1</x></detail>");
+    // The detail declares the prefix it uses, so it stands alone.
+    EXPECT_EQ(e.FaultDetail,
+              "<detail xmlns:SOAP-ENV=\"http://schemas.xmlsoap.org/soap/envelope/\"><x>1</x>"
+              "<SOAP-ENV:y/></detail>");
   }
 }
 

@@ -9,6 +9,7 @@
 #include "service/registry/class_table.h"
 #include "service/registry/invoke_registry.h"
 #include "service/registry/type_registry.h"
+#include "service/registry/xml_data.h"
 #include "service/registry/xs_datetime.h"
 #include "service/registry/xs_decimal.h"
 #include "soap/converter.h"
@@ -42,12 +43,14 @@ struct DynArrayTraits<std::unique_ptr<RigaType2>> {
 
 class DocType2 : public TRemotable {
   VORN_TYPE_CLASS(DocType2);
+  Owned<TXMLData> anyField;
   std::vector<std::string> causaleField;
   Owned<TXSDateTime> dataField;
   Owned<TXSDecimal> importoField;
   std::vector<std::unique_ptr<RigaType2>> lineeField;
   Owned<DocType2> precedenteField;
   bool urgenteField = false;
+  ArrayOfanyType valoriField;
 };
 using DocType = ElementForm<DocType2>;
 
@@ -58,12 +61,14 @@ VORN_DESCRIBE(RigaType2, "WalkTest",
               VORN_FIELD(tipoField));
 
 VORN_DESCRIBE(DocType2, "WalkTest",
+              VORN_FIELD(anyField, IS_NLBL),
               VORN_ARRAY(causaleField, "string", IS_NLBL),
               VORN_FIELD(dataField, IS_NLBL),
               VORN_FIELD(importoField, IS_NLBL),
               VORN_ARRAY(lineeField, "RigaType", IS_NLBL),
               VORN_FIELD(precedenteField, IS_NLBL),
-              VORN_FIELD(urgenteField));
+              VORN_FIELD(urgenteField),
+              VORN_ARRAY(valoriField, "anyType", IS_NLBL));
 // clang-format on
 
 namespace {
@@ -112,11 +117,16 @@ class ObjectWalk : public ::testing::Test {
     std::string inner = doc.Xml();
     inner.replace(1, 3, "SendResult");  // <doc ... -> <SendResult ...
     inner.replace(inner.size() - 4, 3, "SendResult");
+    return ReadReply(inner);
+  }
+
+  // Reads `result` (a SendResult element) as the result of a reply.
+  std::unique_ptr<DocType2> ReadReply(const std::string& send_result) {
     const std::string reply =
         "<s:Envelope xmlns:s=\"http://schemas.xmlsoap.org/soap/envelope/\" "
         "xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\" "
         "xmlns:NS1=\"urn:walk:invoice\"><s:Body><SendResponse>" +
-        inner + "</SendResponse></s:Body></s:Envelope>";
+        send_result + "</SendResponse></s:Body></s:Envelope>";
     TInvContext ctx;
     ctx.method = intf.MDA[3];
     InvResult result;
@@ -153,7 +163,7 @@ TEST_F(ObjectWalk, WritesEveryKindThroughTheDescriptors) {
   const auto doc = Sample();
   const std::string bytes = Write(doc.get());
   const std::string inv = " xmlns=\"urn:walk:invoice\"";
-  EXPECT_NE(bytes.find("<doc><causaleField" + inv +
+  EXPECT_NE(bytes.find("<doc><anyField" + inv + " xsi:nil=\"true\"/><causaleField" + inv +
                        "><string>Fornitura</string><string>caffè"
                        "</string></causaleField><dataField" +
                        inv +
@@ -167,7 +177,7 @@ TEST_F(ObjectWalk, WritesEveryKindThroughTheDescriptors) {
       << bytes;
   // A null object property is a nil element in its namespace.
   EXPECT_NE(bytes.find("<precedenteField" + inv + " xsi:nil=\"true\"/><urgenteField" + inv +
-                       ">true</urgenteField></doc>"),
+                       ">true</urgenteField><valoriField" + inv + "/></doc>"),
             std::string::npos)
       << bytes;
 }
@@ -194,9 +204,10 @@ TEST_F(ObjectWalk, ElementFormGetsATypeAttributeInTheNamespaceInScope) {
   const std::string bytes = Write(doc.get());
   // The element is in the class's namespace, declared as its default: the
   // type name needs no prefix, and nothing is declared on the body.
-  EXPECT_NE(bytes.find("<precedenteField xmlns=\"urn:walk:invoice\" xsi:type=\"DocType\">"
-                       "<causaleField><string>x</string></causaleField>"),
-            std::string::npos)
+  EXPECT_NE(
+      bytes.find("<precedenteField xmlns=\"urn:walk:invoice\" xsi:type=\"DocType\">"
+                 "<anyField xsi:nil=\"true\"/><causaleField><string>x</string></causaleField>"),
+      std::string::npos)
       << bytes;
   EXPECT_NE(bytes.find("<SOAP-ENV:Body>"), std::string::npos) << bytes;
   // Both classes answer to "DocType"; the reader takes the type class.
@@ -239,6 +250,49 @@ TEST_F(ObjectWalk, ObjectHeldTwiceIsWrittenTwiceButACycleIsRefused) {
               "(DocType2)");
   }
   (void)doc->precedenteField.Release().release();
+}
+
+TEST_F(ObjectWalk, FragmentIsCopiedIntoTheMessageAndBackIntoItsOwnDocument) {
+  auto doc = std::make_unique<DocType2>();
+  auto fragment = std::make_unique<TXMLData>();
+  fragment->LoadFromXML(
+      "<ds:Transform xmlns:ds=\"http://www.w3.org/2000/09/xmldsig#\" Algorithm=\"a&amp;b\" "
+      "ds:Id=\"t1\">x<!--c--><ds:XPath>not(ancestor-or-self::ds:Signature)</ds:XPath></"
+      "ds:Transform>");
+  (void)doc->anyField.Set(std::move(fragment));
+  const std::string bytes = Write(doc.get());
+  EXPECT_NE(bytes.find("<anyField xmlns=\"urn:walk:invoice\"><ds:Transform "
+                       "xmlns:ds=\"http://www.w3.org/2000/09/xmldsig#\" Algorithm=\"a&amp;b\" "
+                       "ds:Id=\"t1\">x<!--c--><ds:XPath>not(ancestor-or-self::ds:Signature)"
+                       "</ds:XPath></ds:Transform></anyField>"),
+            std::string::npos)
+      << bytes;
+
+  auto back = ReadBack(bytes);
+  ASSERT_NE(back->anyField, nullptr);
+  const xml::Node held = back->anyField->XMLNode();
+  ASSERT_TRUE(held);
+  EXPECT_EQ(held.LocalName(), "Transform");
+  EXPECT_EQ(held.NamespaceURI(), "http://www.w3.org/2000/09/xmldsig#");
+  // The copy stands alone: it declares the prefix that it uses.
+  EXPECT_EQ(back->anyField->XML(), doc->anyField->XML());
+
+  // An element with no child, or with several, leaves the holder as it was.
+  auto empty = ReadBack(Write(std::make_unique<DocType2>().get()));
+  EXPECT_EQ(empty->anyField, nullptr);  // nil: no holder made
+}
+
+TEST_F(ObjectWalk, VariantEntriesTakeTheirTypeFromOlderSchemaNamespacesToo) {
+  auto doc = ReadReply(
+      "<SendResult xmlns:old=\"http://www.w3.org/1999/XMLSchema-instance\"><valoriField "
+      "xmlns=\"urn:walk:invoice\"><anyType old:type=\"xsd:dateTime\">2026-12-01T10:00:00"
+      "</anyType><anyType xsi:type=\"xsd:dateTime\">2026-12-02</anyType><anyType>7</anyType>"
+      "<anyType xsi:nil=\"true\"/></valoriField></SendResult>");
+  ASSERT_EQ(doc->valoriField.size(), 4u);
+  EXPECT_EQ(doc->valoriField[0], Variant::FromDateTime("2026-12-01T10:00:00"));
+  EXPECT_EQ(doc->valoriField[1], Variant::FromDateTime("2026-12-02"));
+  EXPECT_EQ(doc->valoriField[2], Variant::FromString("7"));
+  EXPECT_EQ(doc->valoriField[3], Variant::Null());
 }
 
 }  // namespace
