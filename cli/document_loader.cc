@@ -20,9 +20,10 @@
 #include <emmintrin.h>
 #endif
 
-#include "cli/locale_charset.h"
 #include "base/exception.h"
 #include "base/prefault.h"
+#include "base/utf8.h"
+#include "cli/locale_charset.h"
 
 namespace vorn {
 namespace {
@@ -196,26 +197,6 @@ std::string ReadAll(ChunkSource& source) {
   }
 }
 
-// Appends code point `cp` as UTF-8 at `p`, returning the new end.
-char* PutUtf8(char* p, uint32_t cp) {
-  if (cp < 0x80) {
-    *p++ = static_cast<char>(cp);
-  } else if (cp < 0x800) {
-    *p++ = static_cast<char>(0xC0 | (cp >> 6));
-    *p++ = static_cast<char>(0x80 | (cp & 0x3F));
-  } else if (cp < 0x10000) {
-    *p++ = static_cast<char>(0xE0 | (cp >> 12));
-    *p++ = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    *p++ = static_cast<char>(0x80 | (cp & 0x3F));
-  } else {
-    *p++ = static_cast<char>(0xF0 | (cp >> 18));
-    *p++ = static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-    *p++ = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    *p++ = static_cast<char>(0x80 | (cp & 0x3F));
-  }
-  return p;
-}
-
 std::string CodePointName(uint32_t cp) {
   char buffer[16];
   std::snprintf(buffer, sizeof buffer, "U+%04X", static_cast<unsigned>(cp));
@@ -245,7 +226,7 @@ std::string DecodeUtf16(std::string_view bytes, bool big_endian, size_t offset,
       cp = 0x10000 + ((cp - 0xD800) << 10) + (next - 0xDC00);
       ++i;
     }
-    p = PutUtf8(p, cp);
+    p = EncodeUtf8(cp, p);
   }
   out.resize(static_cast<size_t>(p - out.data()));
   return out;
@@ -468,10 +449,7 @@ class TextBuilder {
 
   // The message for `cp` found after the text built so far.
   std::string DisallowedMessage(uint32_t cp) const {
-    size_t column = 1;
-    for (size_t i = line_start_; i < text_.size(); ++i) {
-      if ((static_cast<unsigned char>(text_[i]) & 0xC0) != 0x80) ++column;
-    }
+    const size_t column = 1 + CountCodePoints(std::string_view(text_).substr(line_start_));
     return "Character " + CodePointName(cp) + " is not allowed in XML, at line " +
            std::to_string(count_ + 1) + ", column " + std::to_string(column) + InFile(full_path_);
   }

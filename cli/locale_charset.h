@@ -19,16 +19,6 @@ std::string LocaleCharset();
 // True when `charset` names UTF-8 ("UTF-8" or "UTF8", any case).
 bool IsUtf8Charset(std::string_view charset);
 
-// Length (1 to 4) of the UTF-8 sequence at the start of `bytes` when it is
-// valid, or 0 when it is invalid or truncated (or `bytes` is empty). The rules
-// are those of FindInvalidUtf8.
-size_t Utf8SequenceLength(std::string_view bytes);
-
-// Byte offset of the first byte of the first invalid UTF-8 sequence in
-// `bytes` (overlong forms, surrogates, values above U+10FFFF and truncated
-// sequences are invalid), or std::string_view::npos when all of it is valid.
-size_t FindInvalidUtf8(std::string_view bytes);
-
 // Converts UTF-8 text to `charset`. A character the charset cannot hold, and
 // an invalid UTF-8 sequence, each become one "?". Empty input gives empty
 // output. Throws EEncodingError when iconv does not know `charset`.

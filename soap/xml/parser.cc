@@ -10,6 +10,7 @@
 #include <utility>
 
 #include "base/exception.h"
+#include "base/utf8.h"
 #include "soap/xml/library.h"
 #include "soap/xml/xml_document.h"
 #include "soap/xml/xml_errors.h"
@@ -123,17 +124,6 @@ std::string DecodeInput(std::string_view bytes, const std::string& encoding) {
   return text;
 }
 
-// Length of the UTF-8 sequence at `s[i]`, 0 when it is not a valid one.
-size_t Utf8Length(std::string_view s, size_t i) {
-  auto b = static_cast<unsigned char>(s[i]);
-  size_t n = b < 0x80 ? 1 : (b >> 5) == 0x6 ? 2 : (b >> 4) == 0xE ? 3 : (b >> 3) == 0x1E ? 4 : 0;
-  if (n == 0 || i + n > s.size()) return 0;
-  for (size_t k = 1; k < n; ++k) {
-    if ((static_cast<unsigned char>(s[i + k]) & 0xC0) != 0x80) return 0;
-  }
-  return n;
-}
-
 // The first `count` characters of line `line` (1-based) of `text`; an
 // invalid byte counts as one character and becomes U+FFFD.
 std::string LineStart(std::string_view text, int line, size_t count) {
@@ -145,13 +135,7 @@ std::string LineStart(std::string_view text, int line, size_t count) {
   }
   text = text.substr(0, text.find('\n'));
   if (!text.empty() && text.back() == '\r') text.remove_suffix(1);
-  std::string out;
-  for (size_t i = 0, chars = 0; i < text.size() && chars < count; ++chars) {
-    size_t n = Utf8Length(text, i);
-    out += n == 0 ? std::string_view("\xEF\xBF\xBD") : text.substr(i, n);
-    i += n == 0 ? 1 : n;
-  }
-  return out;
+  return ReplaceInvalidUtf8(text, "\xEF\xBF\xBD", count);
 }
 
 [[noreturn]] void ThrowParseError(const ParseState& state, std::string_view bytes) {

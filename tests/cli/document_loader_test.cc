@@ -14,7 +14,6 @@
 #include <thread>
 #include <vector>
 
-#include "cli/locale_charset.h"
 #include "base/exception.h"
 
 namespace vorn {
@@ -418,64 +417,6 @@ TEST_F(DocumentLoaderTest, ReadsAPipeToItsEnd) {
   EXPECT_NO_THROW(text = LoadDocumentText(path));
   writer.join();
   EXPECT_EQ(text, JoinedText(input));
-}
-
-TEST(Utf8CheckTest, SequenceLength) {
-  struct Case {
-    std::string bytes;
-    size_t length;
-  };
-  const Case cases[] = {
-      {"", 0},
-      {"a", 1},
-      {"\x7F", 1},
-      {"\xC2\x80", 2},
-      {"\xDF\xBF", 2},
-      {"\xC1\xBF", 0},  // overlong
-      {"\xC3", 0},      // truncated
-      {"\xC3(", 0},
-      {"\xE0\xA0\x80", 3},
-      {"\xE0\x9F\xBF", 0},  // overlong
-      {"\xED\x9F\xBF", 3},
-      {"\xED\xA0\x80", 0},  // surrogate
-      {"\xEF\xBF\xBFz", 3},
-      {"\xEF\xBF", 0},
-      {"\xF0\x90\x80\x80", 4},
-      {"\xF0\x8F\xBF\xBF", 0},  // overlong
-      {"\xF4\x8F\xBF\xBF", 4},
-      {"\xF4\x90\x80\x80", 0},  // above U+10FFFF
-      {"\xF5\x80\x80\x80", 0},
-      {"\x80", 0},
-      {"\xFF", 0},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.bytes);
-    EXPECT_EQ(Utf8SequenceLength(c.bytes), c.length);
-  }
-}
-
-// A character of each length, valid or not, at each position of the first
-// blocks of otherwise plain text.
-TEST(Utf8CheckTest, FindsTheFirstInvalidSequenceAtEveryPosition) {
-  const std::string valid[] = {"\xC3\xA8", "\xE2\x82\xAC", "\xF0\x9F\x98\x80"};
-  const std::string invalid[] = {"\x80", "\xC3", "\xE2\x82", "\xF0\x9F\x98", "\xFE"};
-  for (size_t before = 0; before <= 40; ++before) {
-    for (size_t after : {0, 1, 20}) {
-      const std::string head(before, 'x');
-      const std::string tail(after, 'y');
-      for (const std::string& piece : valid) {
-        SCOPED_TRACE("valid at " + std::to_string(before) + ", " + std::to_string(after) +
-                     " after");
-        EXPECT_EQ(FindInvalidUtf8(head + piece + tail), std::string_view::npos);
-        EXPECT_EQ(FindInvalidUtf8(head + piece + tail + "\xBF"), before + piece.size() + after);
-      }
-      for (const std::string& piece : invalid) {
-        SCOPED_TRACE("invalid at " + std::to_string(before) + ", " + std::to_string(after) +
-                     " after");
-        EXPECT_EQ(FindInvalidUtf8(head + piece + tail), before);
-      }
-    }
-  }
 }
 
 TEST_F(DocumentLoaderTest, MissingFileNamesTheNormalisedFullPath) {
