@@ -2,11 +2,8 @@
 
 #include <algorithm>
 #include <bit>
-#include <cstring>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
+#include "base/byte_scan.h"
 
 namespace vorn {
 namespace {
@@ -49,26 +46,14 @@ size_t FindInvalidUtf8(std::string_view bytes) {
   size_t i = 0;
   while (i < size) {
     // Plain ASCII, the common case, is skipped a block at a time.
-#if defined(__SSE2__)
-    if (size - i >= 16) {
-      const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i));
-      const unsigned high = static_cast<unsigned>(_mm_movemask_epi8(block));
-      if (high == 0) {
-        i += 16;
+    if (size - i >= kScanBlock) {
+      const unsigned non_ascii = ScanBlock<ByteClass{.non_ascii = true}>(data + i);
+      if (non_ascii == 0) {
+        i += kScanBlock;
         continue;
       }
-      i += static_cast<size_t>(std::countr_zero(high));
+      i += static_cast<size_t>(std::countr_zero(non_ascii));
     }
-#else
-    if (size - i >= 8) {
-      uint64_t word = 0;
-      std::memcpy(&word, data + i, sizeof word);
-      if ((word & 0x8080808080808080u) == 0) {
-        i += 8;
-        continue;
-      }
-    }
-#endif
     if (static_cast<unsigned char>(data[i]) < 0x80) {
       ++i;
       continue;

@@ -16,10 +16,7 @@
 #include <string_view>
 #include <utility>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
-
+#include "base/byte_scan.h"
 #include "base/exception.h"
 #include "base/prefault.h"
 #include "base/utf8.h"
@@ -232,32 +229,11 @@ std::string DecodeUtf16(std::string_view bytes, bool big_endian, size_t offset,
   return out;
 }
 
-#if !defined(__SSE2__)
-// Bit i (0 to 7) set when byte p[i] is a control (below 0x20) or not ASCII.
-inline unsigned SpecialBytes8(const char* p) {
-  uint64_t word = 0;  // p[0] in the low byte, whatever the byte order
-  for (int i = 0; i < 8; ++i) word |= uint64_t{static_cast<unsigned char>(p[i])} << (8 * i);
-  constexpr uint64_t kOnes = 0x0101010101010101u;
-  // The top bit of each byte: set when the byte is 0x80 or more, or when its
-  // low seven bits plus 0x60 stay below 0x80 (a control). No byte carries into
-  // the next.
-  const uint64_t high = (~((word & (kOnes * 0x7F)) + kOnes * 0x60) | word) & (kOnes * 0x80);
-  // Gathers the eight top bits into the top byte, bit i from byte i.
-  return static_cast<unsigned>(((high >> 7) * 0x0102040810204080u) >> 56);
-}
-#endif
-
-// Bit i (0 to 15) set when byte p[i] is a control (below 0x20) or not ASCII.
-inline unsigned SpecialBytes16(const char* p) {
-#if defined(__SSE2__)
-  const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-  // Compared as signed, bytes 0x80 to 0xFF are negative: one comparison
-  // finds both them and the controls.
-  return static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpgt_epi8(_mm_set1_epi8(0x20), block)));
-#else
-  return SpecialBytes8(p) | (SpecialBytes8(p + 8) << 8);
-#endif
-}
+// The bytes that stop the copying of plain text: controls (line breaks,
+// tabs, U+0000 and the characters XML refuses) and the bytes of UTF-8
+// sequences.
+constexpr ByteClass kSpecialBytes{.below = 0x20, .non_ascii = true};
+static_assert(kScanBlock == 16, "the copying below works on blocks of 16 bytes");
 
 // True for printable ASCII (0x20 to 0x7F).
 inline bool IsPlain(char c) { return static_cast<unsigned char>(c) - 0x20u < 0x60u; }
@@ -298,7 +274,7 @@ ChunkResult JoinChunk(const char* in, size_t n, bool last, bool validate, char* 
     // character, are copied without stopping.
     while (end - p >= 32) {
       std::memcpy(w, p, 16);
-      const unsigned mask = SpecialBytes16(p);
+      const unsigned mask = ScanBlock<kSpecialBytes>(p);
       if (mask == 0) {
         p += 16;
         w += 16;

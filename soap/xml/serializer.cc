@@ -4,12 +4,11 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cstdint>
 #include <cstring>
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
 
+#include "base/byte_scan.h"
 #include "base/prefault.h"
 #include "soap/xml/library.h"
 #include "soap/xml/referenced_texts.h"
@@ -44,6 +43,17 @@ constexpr EscapeTable MakeEscapeTable(bool attribute) {
 }
 constexpr EscapeTable kTextEscapes = MakeEscapeTable(false);
 constexpr EscapeTable kAttributeEscapes = MakeEscapeTable(true);
+
+// The bytes that text escapes, for scanning a block at a time.
+constexpr ByteClass kTextSpecials{.listed = {'<', '>', '&', '\r'}, .listed_count = 4};
+
+constexpr bool ScanMatchesTable(const ByteClass& scanned, const EscapeTable& table) {
+  for (int b = 0; b < 256; ++b) {
+    if (scanned.Contains(static_cast<unsigned char>(b)) != (table[b].size != 0)) return false;
+  }
+  return true;
+}
+static_assert(ScanMatchesTable(kTextSpecials, kTextEscapes));
 
 // Writes the escape of `c` at `w` (8 bytes of room) and returns the end.
 inline char* PutEscape(const EscapeTable& table, unsigned char c, char* w) {
@@ -160,31 +170,20 @@ class Serializer {
   // beyond the escaped text at `w`.
   static const unsigned char* EscapeTextBlocks(const unsigned char* p, const unsigned char* end,
                                                char*& w) {
-#if defined(__SSE2__)
-    const __m128i lt = _mm_set1_epi8('<');
-    const __m128i gt = _mm_set1_epi8('>');
-    const __m128i amp = _mm_set1_epi8('&');
-    const __m128i cr = _mm_set1_epi8('\r');
-    while (end - p >= 16) {
-      const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-      const __m128i hit = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, lt), _mm_cmpeq_epi8(v, gt)),
-                                       _mm_or_si128(_mm_cmpeq_epi8(v, amp), _mm_cmpeq_epi8(v, cr)));
-      const int mask = _mm_movemask_epi8(hit);
-      _mm_storeu_si128(reinterpret_cast<__m128i*>(w), v);
+    while (static_cast<size_t>(end - p) >= kScanBlock) {
+      const char* block = reinterpret_cast<const char*>(p);
+      const unsigned mask = ScanBlock<kTextSpecials>(block);
+      std::memcpy(w, block, kScanBlock);
       if (mask == 0) {
-        p += 16;
-        w += 16;
+        p += kScanBlock;
+        w += kScanBlock;
         continue;
       }
-      const int k = __builtin_ctz(static_cast<unsigned>(mask));
+      const int k = std::countr_zero(mask);
       p += k;
       w += k;
       w = PutEscape(kTextEscapes, *p++, w);
     }
-#else
-    (void)end;
-    (void)w;
-#endif
     return p;
   }
 
