@@ -167,11 +167,6 @@ class ChunkSource {
     last_ = file_->AtEnd();
   }
 
-  // Reads the rest of the input, so that a read error still shows.
-  void Drain() {
-    while (!last_) Advance(size_);
-  }
-
  private:
   FileReader* file_ = nullptr;
   std::string_view text_;
@@ -183,14 +178,20 @@ class ChunkSource {
   bool last_ = false;
 };
 
-// Reads the whole input into one string.
-std::string ReadAll(ChunkSource& source) {
-  std::string all;
-  all.reserve(source.SizeHint());
+// Reads the whole input, decoding it to UTF-8 as it comes:
+// decode(chunk, offset, last, out) appends what it decodes of the chunk
+// (which starts at `offset` in the input) to `out` and returns the number of
+// bytes it used; the rest of the chunk comes again at the start of the next.
+// It throws at the first invalid sequence, so nothing after it is read.
+template <class Decode>
+std::string DecodeAll(ChunkSource& source, size_t reserve, Decode decode) {
+  std::string text;
+  text.reserve(reserve);
   while (true) {
-    all.append(source.data(), source.size());
-    if (source.last()) return all;
-    source.Advance(source.size());
+    const size_t used = decode(std::string_view(source.data(), source.size()), source.offset(),
+                               source.last(), text);
+    if (source.last()) return text;
+    source.Advance(used);
   }
 }
 
@@ -200,21 +201,28 @@ std::string CodePointName(uint32_t cp) {
   return buffer;
 }
 
-// Decodes UTF-16 code units (a last odd byte is dropped). `offset` is the
-// position of `bytes` in the file, for error messages.
-std::string DecodeUtf16(std::string_view bytes, bool big_endian, size_t offset,
-                        const std::string& full_path) {
+// Decodes the UTF-16 code units of `bytes`, appending them to `out`, and
+// returns the number of bytes used. Unless `last` is set, a high surrogate
+// at the end is left for the next chunk, where its pair may be; an odd byte
+// at the end is always left (and at the end of the input, dropped). Throws
+// at the first unpaired surrogate; `offset` is the position of `bytes` in
+// the file, for the message.
+size_t DecodeUtf16(std::string_view bytes, bool big_endian, size_t offset, bool last,
+                   const std::string& full_path, std::string& out) {
   const size_t units = bytes.size() / 2;
   const auto unit = [&](size_t i) -> uint32_t {
     const auto b0 = static_cast<unsigned char>(bytes[2 * i]);
     const auto b1 = static_cast<unsigned char>(bytes[2 * i + 1]);
     return big_endian ? (uint32_t{b0} << 8) | b1 : (uint32_t{b1} << 8) | b0;
   };
-  std::string out(units * 3, '\0');  // no unit yields more than 3 bytes
-  char* p = out.data();
-  for (size_t i = 0; i < units; ++i) {
+  const size_t start = out.size();
+  out.resize(start + units * 3);  // no unit yields more than 3 bytes
+  char* p = out.data() + start;
+  size_t i = 0;
+  for (; i < units; ++i) {
     uint32_t cp = unit(i);
     if (cp >= 0xD800 && cp <= 0xDFFF) {
+      if (cp <= 0xDBFF && i + 1 == units && !last) break;
       const uint32_t next = i + 1 < units ? unit(i + 1) : 0;
       if (cp > 0xDBFF || next < 0xDC00 || next > 0xDFFF) {
         throw EEncodingError("Unpaired UTF-16 surrogate " + CodePointName(cp) + " at byte offset " +
@@ -226,7 +234,7 @@ std::string DecodeUtf16(std::string_view bytes, bool big_endian, size_t offset,
     p = EncodeUtf8(cp, p);
   }
   out.resize(static_cast<size_t>(p - out.data()));
-  return out;
+  return 2 * i;
 }
 
 // The bytes that stop the copying of plain text: controls (line breaks,
@@ -416,11 +424,11 @@ class TextBuilder {
   // Below this size the output's pages are left to fault in.
   static constexpr size_t kPrepareMin = size_t{1} << 18;
 
+  // Reports the invalid sequence at data()[at] of the current chunk; nothing
+  // after it is read.
   [[noreturn]] void ThrowInvalid(size_t at) {
-    const size_t offset = source_.offset() + at;
-    source_.Drain();
     throw EEncodingError("Invalid " + charset_ + " byte sequence at byte offset " +
-                         std::to_string(offset) + InFile(full_path_));
+                         std::to_string(source_.offset() + at) + InFile(full_path_));
   }
 
   // The message for `cp` found after the text built so far.
@@ -465,9 +473,13 @@ std::string LoadText(const std::string& path, size_t& count) {
     // The first chunk holds the whole mark unless the file is shorter.
     const std::string_view head(source.data(), std::min<size_t>(source.size(), 3));
     if (head.starts_with("\xFF\xFE") || head.starts_with("\xFE\xFF")) {
-      const std::string bytes = ReadAll(source);
+      const bool big_endian = head[0] == '\xFE';
+      source.Advance(2);
       const std::string text =
-          DecodeUtf16(std::string_view(bytes).substr(2), bytes[0] == '\xFE', 2, full_path);
+          DecodeAll(source, source.SizeHint() / 2 * 3,
+                    [&](std::string_view chunk, size_t offset, bool last, std::string& out) {
+                      return DecodeUtf16(chunk, big_endian, offset, last, full_path, out);
+                    });
       ChunkSource decoded(text);
       return TextBuilder(decoded, false, "UTF-16", full_path).Build(count);
     }
@@ -477,13 +489,17 @@ std::string LoadText(const std::string& path, size_t& count) {
     }
     const std::string charset = LocaleCharset();
     if (IsUtf8Charset(charset)) return TextBuilder(source, true, charset, full_path).Build(count);
-    const std::string bytes = ReadAll(source);
-    std::string text;
-    size_t bad = 0;
-    if (!CharsetToUtf8(bytes, charset, text, bad)) {
-      throw EEncodingError("Invalid " + charset + " byte sequence at byte offset " +
-                           std::to_string(bad) + InFile(full_path));
-    }
+    CharsetDecoder decoder(charset);
+    const std::string text =
+        DecodeAll(source, source.SizeHint(),
+                  [&](std::string_view chunk, size_t offset, bool last, std::string& out) {
+                    const CharsetDecoder::Result r = decoder.Decode(chunk, last, out);
+                    if (r.invalid) {
+                      throw EEncodingError("Invalid " + charset + " byte sequence at byte offset " +
+                                           std::to_string(offset + r.used) + InFile(full_path));
+                    }
+                    return r.used;
+                  });
     ChunkSource decoded(text);
     return TextBuilder(decoded, false, charset, full_path).Build(count);
   } catch (const std::bad_alloc&) {

@@ -50,30 +50,37 @@ void IconvFlush(iconv_t cd, std::string& out) {
   out.resize(static_cast<size_t>(ptr - out.data()));
 }
 
+// Where a conversion with iconv stopped.
+struct IconvStop {
+  size_t at = std::string_view::npos;  // the sequence it stopped at; npos: all was read
+  bool cut = false;                    // that sequence is cut short by the end of the input
+};
+
 // Converts `in` from offset `start` with `cd`, appending to `out`. Stops at
 // an input sequence that iconv rejects (invalid, truncated or not
-// representable) and returns its offset; returns npos when all was read. The
-// shift state is flushed in both cases.
-size_t IconvAppend(iconv_t cd, std::string_view in, size_t start, std::string& out) {
+// representable). With `flush`, the shift state is then returned to the
+// initial one; without it, the state carries over to the next call.
+IconvStop IconvAppend(iconv_t cd, std::string_view in, size_t start, std::string& out, bool flush) {
   char* in_ptr = const_cast<char*>(in.data()) + start;
   size_t in_left = in.size() - start;
   size_t used = out.size();
   char* out_ptr = nullptr;
   size_t out_left = 0;
   GrowOutput(out, used, in_left * 2, out_ptr, out_left);
-  size_t stopped_at = std::string_view::npos;
+  IconvStop stop;
   while (in_left > 0) {
     if (iconv(cd, &in_ptr, &in_left, &out_ptr, &out_left) != static_cast<size_t>(-1)) break;
-    if (errno != E2BIG) {  // EILSEQ or EINVAL
-      stopped_at = static_cast<size_t>(in_ptr - in.data());
+    if (errno != E2BIG) {  // EILSEQ, or EINVAL for a sequence cut by the end
+      stop.at = static_cast<size_t>(in_ptr - in.data());
+      stop.cut = errno == EINVAL;
       break;
     }
     used = static_cast<size_t>(out_ptr - out.data());
     GrowOutput(out, used, in_left * 2, out_ptr, out_left);
   }
   out.resize(static_cast<size_t>(out_ptr - out.data()));
-  IconvFlush(cd, out);
-  return stopped_at;
+  if (flush) IconvFlush(cd, out);
+  return stop;
 }
 
 }  // namespace
@@ -99,7 +106,7 @@ std::string Utf8ToCharset(std::string_view utf8, const std::string& charset) {
   IconvHandle cd = OpenIconv(charset, "UTF-8");
   std::string out;
   size_t pos = 0;
-  while ((pos = IconvAppend(cd.get(), utf8, pos, out)) != std::string_view::npos) {
+  while ((pos = IconvAppend(cd.get(), utf8, pos, out, true).at) != std::string_view::npos) {
     // Unconvertible or invalid: one "?" for the whole character.
     out += '?';
     const size_t n = Utf8SequenceLength(utf8.substr(pos));
@@ -108,26 +115,29 @@ std::string Utf8ToCharset(std::string_view utf8, const std::string& charset) {
   return out;
 }
 
-bool CharsetToUtf8(std::string_view bytes, const std::string& charset, std::string& utf8,
-                   size_t& error_offset) {
-  if (IsUtf8Charset(charset)) {
+struct CharsetDecoder::State {
+  IconvHandle cd;
+};
+
+CharsetDecoder::CharsetDecoder(const std::string& charset) {
+  if (!IsUtf8Charset(charset)) state_ = std::make_unique<State>(State{OpenIconv("UTF-8", charset)});
+}
+
+CharsetDecoder::~CharsetDecoder() = default;
+
+CharsetDecoder::Result CharsetDecoder::Decode(std::string_view bytes, bool last,
+                                              std::string& utf8) {
+  if (state_ == nullptr) {  // UTF-8 itself: checked and copied
     const size_t bad = FindInvalidUtf8(bytes);
-    if (bad != std::string_view::npos) {
-      error_offset = bad;
-      return false;
-    }
-    utf8.assign(bytes);
-    return true;
+    utf8.append(bytes.substr(0, bad));
+    if (bad == std::string_view::npos) return {bytes.size(), false};
+    // A sequence that may go on in the next piece is looked at again then.
+    const bool maybe_cut = !last && bytes.size() - bad < 4;
+    return {bad, !maybe_cut};
   }
-  IconvHandle cd = OpenIconv("UTF-8", charset);
-  std::string out;
-  const size_t bad = IconvAppend(cd.get(), bytes, 0, out);
-  if (bad != std::string_view::npos) {
-    error_offset = bad;
-    return false;
-  }
-  utf8 = std::move(out);
-  return true;
+  const IconvStop stop = IconvAppend(state_->cd.get(), bytes, 0, utf8, last);
+  if (stop.at == std::string_view::npos) return {bytes.size(), false};
+  return {stop.at, last || !stop.cut};
 }
 
 }  // namespace vorn

@@ -1,9 +1,11 @@
 #include "cli/document_loader.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
@@ -417,6 +419,49 @@ TEST_F(DocumentLoaderTest, ReadsAPipeToItsEnd) {
   EXPECT_NO_THROW(text = LoadDocumentText(path));
   writer.join();
   EXPECT_EQ(text, JoinedText(input));
+}
+
+// Input that is invalid near its start is reported at once, however much
+// follows: here a pipe goes on with letters until the reader closes it, so
+// a loader that read on would end with "File too large" at the size limit.
+TEST_F(DocumentLoaderTest, StopsReadingAtTheFirstInvalidSequence) {
+  struct Case {
+    const char* name;
+    std::string head;
+    std::string error;
+  };
+  const Case cases[] = {
+      {"invalid UTF-8", "ab\xFF", "Invalid UTF-8 byte sequence at byte offset 2"},
+      {"invalid UTF-8 after a mark",
+       "\xEF\xBB\xBF"
+       "a\xC0",
+       "Invalid UTF-8 byte sequence at byte offset 4"},
+      {"invalid UTF-8 after the cut", "a\0b\x80"s, "Invalid UTF-8 byte sequence at byte offset 3"},
+      {"invalid UTF-8 after a refused character", "a\x01\xFE",
+       "Invalid UTF-8 byte sequence at byte offset 2"},
+      {"unpaired UTF-16 surrogate",
+       "\xFF\xFE"
+       "a\0\x00\xDC"s,
+       "Unpaired UTF-16 surrogate U+DC00 at byte offset 4"},
+  };
+  const std::string path = (dir_ / "endless.xml").string();
+  ASSERT_EQ(mkfifo(path.c_str(), 0600), 0);
+  // The writer learns that the reader is gone from a failed write.
+  const auto old_sigpipe = std::signal(SIGPIPE, SIG_IGN);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::thread writer([&] {
+      const int fd = open(path.c_str(), O_WRONLY);
+      if (fd < 0) return;
+      const std::string letters(1 << 16, 'a');
+      bool open_end = write(fd, c.head.data(), c.head.size()) > 0;
+      while (open_end) open_end = write(fd, letters.data(), letters.size()) > 0;
+      close(fd);
+    });
+    EXPECT_EQ(LoadError(path, "EEncodingError"), c.error + " in file \"" + path + "\"");
+    writer.join();
+  }
+  std::signal(SIGPIPE, old_sigpipe);
 }
 
 TEST_F(DocumentLoaderTest, MissingFileNamesTheNormalisedFullPath) {
