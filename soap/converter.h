@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "base/option_set.h"
+#include "service/registry/schema_namespaces.h"
 #include "soap/invocation.h"
 
 namespace vorn {
@@ -37,8 +38,6 @@ using TSOAPConvertOptions = OptionSet<TSOAPConvertOption>;
 // Namespaces of the envelope.
 inline constexpr std::string_view kSoap11EnvelopeNS = "http://schemas.xmlsoap.org/soap/envelope/";
 inline constexpr std::string_view kSoap12EnvelopeNS = "http://www.w3.org/2003/05/soap-envelope";
-inline constexpr std::string_view kSoapEncodingNS = "http://schemas.xmlsoap.org/soap/encoding/";
-inline constexpr std::string_view kXMLSchemaNS = "http://www.w3.org/2001/XMLSchema";
 inline constexpr std::string_view kXMLSchemaInstanceNS =
     "http://www.w3.org/2001/XMLSchema-instance";
 

@@ -367,7 +367,7 @@ void ResponseReader::ProcessFault(Node fault) {
     for (Node t = reason.FirstElementChild(); t; t = t.NextElementSibling()) {
       if (EqualsIgnoreCase(t.LocalName(), "Text")) {
         message = SingleNodeText(t);
-        t.GetAttribute("lang", "http://www.w3.org/XML/1998/namespace", lang);
+        t.GetAttribute("lang", xml::kXmlNamespace, lang);
         break;
       }
     }

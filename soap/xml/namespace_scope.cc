@@ -11,8 +11,6 @@
 namespace vorn::xml {
 namespace {
 
-constexpr std::string_view kXmlNamespace = "http://www.w3.org/XML/1998/namespace";
-
 // A prefix as the library keeps it: null for the default namespace.
 class LibPrefix {
  public:

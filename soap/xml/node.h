@@ -13,6 +13,9 @@
 
 namespace vorn::xml {
 
+// The XML namespace, which the prefix "xml" always stands for.
+inline constexpr std::string_view kXmlNamespace = "http://www.w3.org/XML/1998/namespace";
+
 enum class NodeKind {
   Element,
   Attribute,
