@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <cassert>
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
@@ -153,6 +154,7 @@ class ChunkSource {
   // Drops the first `used` bytes of the chunk and makes the next one, which
   // starts with the bytes that were not used.
   void Advance(size_t used) {
+    assert(used <= size_);
     offset_ += used;
     if (file_ == nullptr) {
       data_ = text_.data() + offset_;
@@ -392,6 +394,7 @@ class TextBuilder {
     while (true) {
       const ChunkResult result =
           JoinChunk(source_.data(), source_.size(), source_.last(), validate_, out.get());
+      assert(result.read <= source_.size() && result.written <= 2 * source_.size() + 16);
       const size_t base = text_.size();
       text_.append(out.get(), result.written);
       if (result.breaks > 0) {

@@ -1,12 +1,13 @@
 // The reply half of the converter: reply bytes become the call's result
 // object, or the SOAP fault is raised as an exception.
 #include <algorithm>
+#include <cassert>
 #include <string>
 #include <vector>
 
+#include "base/text_util.h"
 #include "service/registry/invoke_registry.h"
 #include "service/registry/option_text.h"
-#include "base/text_util.h"
 #include "service/registry/type_registry.h"
 #include "soap/base64.h"
 #include "soap/converter.h"
@@ -177,7 +178,20 @@ void ResponseReader::ReadResult(Node node, const TypeInfo* type, InvResult& resu
     case TypeKind::Variant:
       result.value = ReadVariant(node);
       break;
-    default: {
+    case TypeKind::Unknown:
+    case TypeKind::Integer:
+    case TypeKind::Char:
+    case TypeKind::Enumeration:
+    case TypeKind::Float:
+    case TypeKind::String:
+    case TypeKind::Set:
+    case TypeKind::Method:
+    case TypeKind::Array:
+    case TypeKind::Record:
+    case TypeKind::Interface:
+    case TypeKind::Int64:
+    case TypeKind::ClassRef: {
+      // Kinds without a text form are refused by the conversion.
       NativeValue v;
       if (!CastSoapToNative(type, node.Text(), IsNil(node, true), v)) {
         throw ESOAPDomConvertError(FormatMessage("Type mismatch in parameter %s", {node.Name()}));
@@ -278,7 +292,16 @@ void ResponseReader::ReadObjectProperties(TRemotable& obj, Node node) {
       case TypeKind::Float:
         SetObjectPropFromText(obj, prop, IsNil(el, true) ? std::string("0") : el.Text());
         break;
-      default:
+      case TypeKind::Unknown:
+      case TypeKind::Char:
+      case TypeKind::Enumeration:
+      case TypeKind::String:
+      case TypeKind::Set:
+      case TypeKind::Method:
+      case TypeKind::Array:
+      case TypeKind::Record:
+      case TypeKind::Interface:
+      case TypeKind::ClassRef:
         SetObjectPropFromText(obj, prop, IsNil(el, true) ? std::string() : el.Text());
         break;
     }
@@ -292,6 +315,7 @@ ArrayValue ResponseReader::ReadArray(Node node, const TypeInfo* type) {
     return out;
   }
   const TypeInfo* elem = type->element;
+  assert(elem != nullptr && "an array type names its element type");
   for (Node item = node.FirstElementChild(); item; item = item.NextElementSibling()) {
     switch (elem->kind) {
       case TypeKind::Class:
@@ -300,7 +324,20 @@ ArrayValue ResponseReader::ReadArray(Node node, const TypeInfo* type) {
       case TypeKind::Variant:
         out.variants.push_back(ReadVariant(item));
         break;
-      default: {
+      case TypeKind::Unknown:
+      case TypeKind::Integer:
+      case TypeKind::Char:
+      case TypeKind::Enumeration:
+      case TypeKind::Float:
+      case TypeKind::String:
+      case TypeKind::Set:
+      case TypeKind::Method:
+      case TypeKind::Array:
+      case TypeKind::Record:
+      case TypeKind::Interface:
+      case TypeKind::Int64:
+      case TypeKind::DynArray:
+      case TypeKind::ClassRef: {
         NativeValue v;
         CastSoapToNative(elem, SingleNodeText(item), IsNil(item, true), v);
         if (auto* s = std::get_if<std::string>(&v)) {

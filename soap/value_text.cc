@@ -1,5 +1,6 @@
 #include "soap/value_text.h"
 
+#include <cassert>
 #include <charconv>
 #include <cmath>
 #include <limits>
@@ -149,6 +150,7 @@ T ValueOf(const NativeValue& value) {
 // --- property route ----------------------------------------------------------
 
 std::string GetObjectPropAsText(const TRemotable& obj, const PropInfo& prop) {
+  assert(prop.type != nullptr && prop.access != nullptr && "a described property");
   const TypeInfo* type = prop.type;
   const PropAccess& access = *prop.access;
   switch (type->kind) {
@@ -188,6 +190,7 @@ std::string GetObjectPropAsText(const TRemotable& obj, const PropInfo& prop) {
 }
 
 void SetObjectPropFromText(TRemotable& obj, const PropInfo& prop, const std::string& text) {
+  assert(prop.type != nullptr && prop.access != nullptr && "a described property");
   const TypeInfo* type = prop.type;
   const PropAccess& access = *prop.access;
   switch (type->kind) {

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <array>
 #include <bit>
+#include <cassert>
 #include <cstdint>
 #include <cstring>
 
@@ -159,6 +160,7 @@ class Serializer {
         }
       }
       pos_ = static_cast<size_t>(w - buf_.data());
+      assert(pos_ <= buf_.size() && "the room made covers every byte escaped");
       n -= chunk;
     }
   }
