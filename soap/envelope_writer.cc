@@ -358,13 +358,13 @@ Node EnvelopeWriter::ObjInstanceToSOAP(const TRemotable& obj, Node parent, std::
 
 void EnvelopeWriter::WriteTypeAttribute(Node el, const ClassInfo& cls) {
   const XSDName xsd = RemTypeRegistry().ClassToURI(cls);
-  std::string prefix;
-  if (!doc_.FindPrefix(el, xsd.uri, prefix)) {
+  std::optional<std::string> prefix = doc_.FindPrefix(el, xsd.uri);
+  if (!prefix) {
     prefix = doc_.NewPrefix(el);
-    doc_.DeclareNamespace(body_, prefix, xsd.uri);
+    doc_.DeclareNamespace(body_, *prefix, xsd.uri);
   }
   doc_.SetAttributeNS(el, "type", kXMLSchemaInstanceNS,
-                      prefix.empty() ? xsd.name : prefix + ":" + xsd.name);
+                      prefix->empty() ? xsd.name : *prefix + ":" + xsd.name);
 }
 
 bool EnvelopeWriter::HasSeveralNamespaces(const ClassInfo& cls) {
@@ -497,10 +497,9 @@ void EnvelopeWriter::WriteAttribute(Node el, const PropInfo& prop, const std::st
     doc_.SetAttribute(target, xml_name, text);
     return;
   }
-  std::string prefix;
-  if (!doc_.FindPrefix(target, ns, prefix) || prefix.empty()) {
-    prefix = doc_.NewPrefix(target);
-    doc_.DeclareNamespace(body_, prefix, ns);
+  // An attribute needs a prefixed declaration; a default one does not do.
+  if (const auto prefix = doc_.FindPrefix(target, ns); !prefix || prefix->empty()) {
+    doc_.DeclareNamespace(body_, doc_.NewPrefix(target), ns);
   }
   doc_.SetAttributeNS(target, xml_name, ns, text);
 }

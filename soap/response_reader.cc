@@ -32,9 +32,12 @@ bool IsTrueText(std::string_view v) { return v == "1" || EqualsIgnoreCase(v, "tr
 // xsi:nil="true" (or "1"); for simple values also xsi:NULL.
 bool IsNil(Node node, bool simple) {
   if (!node) return true;
-  std::string v;
-  if (node.GetAttribute("nil", kXMLSchemaInstanceNS, v) && IsTrueText(v)) return true;
-  return simple && node.GetAttribute("NULL", kXMLSchemaInstanceNS, v) && IsTrueText(v);
+  if (const auto v = node.GetAttribute("nil", kXMLSchemaInstanceNS); v && IsTrueText(*v)) {
+    return true;
+  }
+  if (!simple) return false;
+  const auto v = node.GetAttribute("NULL", kXMLSchemaInstanceNS);
+  return v && IsTrueText(*v);
 }
 
 // The text of an entry of an array of simple values: its single text or
@@ -204,14 +207,14 @@ void ResponseReader::ReadResult(Node node, const TypeInfo* type, InvResult& resu
 }
 
 const ClassInfo* ResponseReader::TypeAttributeClass(Node node) {
-  std::string value;
-  bool found = node.GetAttribute("type", kXMLSchemaInstanceNS, value);
-  if (!found && options_.Has(TSOAPConvertOption::soTryAllSchema)) {
+  std::optional<std::string> type = node.GetAttribute("type", kXMLSchemaInstanceNS);
+  if (!type && options_.Has(TSOAPConvertOption::soTryAllSchema)) {
     for (std::string_view ns : kOlderInstanceNS) {
-      if ((found = node.GetAttribute("type", ns, value))) break;
+      if ((type = node.GetAttribute("type", ns))) break;
     }
   }
-  if (!found && !node.GetAttribute("type", "", value)) return nullptr;
+  if (!type && !(type = node.GetAttribute("type", ""))) return nullptr;
+  const std::string& value = *type;
   std::string uri = node.NamespaceURI();
   std::string name = value;
   if (const size_t colon = value.find(':'); colon != std::string::npos) {
@@ -260,8 +263,8 @@ void ResponseReader::ReadObjectProperties(TRemotable& obj, Node node) {
       xml_name = GetRegInfo(xml_name, "ExtName", ext) ? ext : std::string(prop.name);
     }
     if (prop.IsAttribute()) {
-      std::string value;
-      if (node.GetAttribute(xml_name, "", value)) SetObjectPropFromText(obj, prop, value);
+      if (const auto value = node.GetAttribute(xml_name, ""))
+        SetObjectPropFromText(obj, prop, *value);
       continue;
     }
     Node el;
@@ -369,10 +372,9 @@ Variant ResponseReader::ReadVariant(Node node) {
     }
     return Variant::FromArray(std::move(items));
   }
-  std::string type;
-  if (node.GetAttribute("type", kXMLSchemaInstanceNS, type)) {
-    const size_t colon = type.find(':');
-    const std::string local = colon == std::string::npos ? type : type.substr(colon + 1);
+  if (const auto type = node.GetAttribute("type", kXMLSchemaInstanceNS)) {
+    const size_t colon = type->find(':');
+    const std::string local = colon == std::string::npos ? *type : type->substr(colon + 1);
     if (local == "dateTime" || local == "date" || local == "time") {
       return Variant::FromDateTime(node.Text());
     }
@@ -404,7 +406,7 @@ void ResponseReader::ProcessFault(Node fault) {
     for (Node t = reason.FirstElementChild(); t; t = t.NextElementSibling()) {
       if (EqualsIgnoreCase(t.LocalName(), "Text")) {
         message = SingleNodeText(t);
-        t.GetAttribute("lang", xml::kXmlNamespace, lang);
+        lang = t.GetAttribute("lang", xml::kXmlNamespace).value_or("");
         break;
       }
     }

@@ -133,15 +133,14 @@ Node Node::FirstAttribute() const {
   return Wrap(Unwrap<xmlNode>(*this)->properties);
 }
 
-bool Node::GetAttribute(std::string_view local, std::string_view ns, std::string& value) const {
-  if (Kind() != NodeKind::Element) return false;
+std::optional<std::string> Node::GetAttribute(std::string_view local, std::string_view ns) const {
+  if (Kind() != NodeKind::Element) return std::nullopt;
   for (const xmlAttr* a = Unwrap<xmlNode>(*this)->properties; a != nullptr; a = a->next) {
     if (View(a->name) != local) continue;
     if (View(a->ns != nullptr ? a->ns->href : nullptr) != ns) continue;
-    value = Wrap(a).Value();
-    return true;
+    return Wrap(a).Value();
   }
-  return false;
+  return std::nullopt;
 }
 
 std::string Node::Value() const {

@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <iterator>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -77,9 +78,9 @@ class Node {
   // attributes); NextSibling moves on to the next.
   Node FirstAttribute() const;
 
-  // Attribute of the element by local name and namespace URI ("" = no
-  // namespace). Returns whether it was found; `value` is set only then.
-  bool GetAttribute(std::string_view local, std::string_view ns, std::string& value) const;
+  // The value of the element's attribute with this local name and namespace
+  // URI ("" = no namespace); nothing when the element has none.
+  std::optional<std::string> GetAttribute(std::string_view local, std::string_view ns) const;
 
   // The value of a text, CDATA, comment, processing-instruction or attribute
   // node. "" for other kinds.

@@ -7,7 +7,6 @@
 #include <mutex>
 #include <optional>
 #include <string>
-#include <utility>
 
 #include "base/exception.h"
 #include "soap/xml/library.h"
@@ -94,11 +93,8 @@ void Document::DeclareNamespace(Node element, std::string_view prefix, std::stri
   DeclarePrefix(element, prefix, uri);
 }
 
-bool Document::FindPrefix(Node element, std::string_view uri, std::string& prefix) const {
-  std::optional<std::string> bound = BoundPrefix(element, uri, false);
-  if (!bound) return false;
-  prefix = std::move(*bound);
-  return true;
+std::optional<std::string> Document::FindPrefix(Node element, std::string_view uri) const {
+  return BoundPrefix(element, uri, false);
 }
 
 std::string Document::NewPrefix(Node scope) {

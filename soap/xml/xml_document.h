@@ -4,6 +4,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -57,9 +58,9 @@ class Document {
   void DeclareNamespace(Node element, std::string_view prefix, std::string_view uri);
 
   // The prefix bound to `uri` in scope of the element, not hidden by a
-  // nearer declaration of the same prefix ("" for a default declaration).
-  // Returns whether one was found; `prefix` is set only then.
-  bool FindPrefix(Node element, std::string_view uri, std::string& prefix) const;
+  // nearer declaration of the same prefix ("" for a default declaration);
+  // nothing when `uri` is not bound there.
+  std::optional<std::string> FindPrefix(Node element, std::string_view uri) const;
 
   // A fresh prefix "NS<n>", n from the document's counter (1 first), skipping
   // prefixes already bound in scope of `scope` (may be null). The caller
