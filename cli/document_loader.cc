@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <cassert>
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
@@ -16,13 +17,11 @@
 #include <string_view>
 #include <utility>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
-
-#include "cli/locale_charset.h"
+#include "base/byte_scan.h"
 #include "base/exception.h"
 #include "base/prefault.h"
+#include "base/utf8.h"
+#include "cli/locale_charset.h"
 
 namespace vorn {
 namespace {
@@ -155,6 +154,7 @@ class ChunkSource {
   // Drops the first `used` bytes of the chunk and makes the next one, which
   // starts with the bytes that were not used.
   void Advance(size_t used) {
+    assert(used <= size_);
     offset_ += used;
     if (file_ == nullptr) {
       data_ = text_.data() + offset_;
@@ -169,11 +169,6 @@ class ChunkSource {
     last_ = file_->AtEnd();
   }
 
-  // Reads the rest of the input, so that a read error still shows.
-  void Drain() {
-    while (!last_) Advance(size_);
-  }
-
  private:
   FileReader* file_ = nullptr;
   std::string_view text_;
@@ -185,35 +180,21 @@ class ChunkSource {
   bool last_ = false;
 };
 
-// Reads the whole input into one string.
-std::string ReadAll(ChunkSource& source) {
-  std::string all;
-  all.reserve(source.SizeHint());
+// Reads the whole input, decoding it to UTF-8 as it comes:
+// decode(chunk, offset, last, out) appends what it decodes of the chunk
+// (which starts at `offset` in the input) to `out` and returns the number of
+// bytes it used; the rest of the chunk comes again at the start of the next.
+// It throws at the first invalid sequence, so nothing after it is read.
+template <class Decode>
+std::string DecodeAll(ChunkSource& source, size_t reserve, Decode decode) {
+  std::string text;
+  text.reserve(reserve);
   while (true) {
-    all.append(source.data(), source.size());
-    if (source.last()) return all;
-    source.Advance(source.size());
+    const size_t used = decode(std::string_view(source.data(), source.size()), source.offset(),
+                               source.last(), text);
+    if (source.last()) return text;
+    source.Advance(used);
   }
-}
-
-// Appends code point `cp` as UTF-8 at `p`, returning the new end.
-char* PutUtf8(char* p, uint32_t cp) {
-  if (cp < 0x80) {
-    *p++ = static_cast<char>(cp);
-  } else if (cp < 0x800) {
-    *p++ = static_cast<char>(0xC0 | (cp >> 6));
-    *p++ = static_cast<char>(0x80 | (cp & 0x3F));
-  } else if (cp < 0x10000) {
-    *p++ = static_cast<char>(0xE0 | (cp >> 12));
-    *p++ = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    *p++ = static_cast<char>(0x80 | (cp & 0x3F));
-  } else {
-    *p++ = static_cast<char>(0xF0 | (cp >> 18));
-    *p++ = static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-    *p++ = static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    *p++ = static_cast<char>(0x80 | (cp & 0x3F));
-  }
-  return p;
 }
 
 std::string CodePointName(uint32_t cp) {
@@ -222,21 +203,28 @@ std::string CodePointName(uint32_t cp) {
   return buffer;
 }
 
-// Decodes UTF-16 code units (a last odd byte is dropped). `offset` is the
-// position of `bytes` in the file, for error messages.
-std::string DecodeUtf16(std::string_view bytes, bool big_endian, size_t offset,
-                        const std::string& full_path) {
+// Decodes the UTF-16 code units of `bytes`, appending them to `out`, and
+// returns the number of bytes used. Unless `last` is set, a high surrogate
+// at the end is left for the next chunk, where its pair may be; an odd byte
+// at the end is always left (and at the end of the input, dropped). Throws
+// at the first unpaired surrogate; `offset` is the position of `bytes` in
+// the file, for the message.
+size_t DecodeUtf16(std::string_view bytes, bool big_endian, size_t offset, bool last,
+                   const std::string& full_path, std::string& out) {
   const size_t units = bytes.size() / 2;
   const auto unit = [&](size_t i) -> uint32_t {
     const auto b0 = static_cast<unsigned char>(bytes[2 * i]);
     const auto b1 = static_cast<unsigned char>(bytes[2 * i + 1]);
     return big_endian ? (uint32_t{b0} << 8) | b1 : (uint32_t{b1} << 8) | b0;
   };
-  std::string out(units * 3, '\0');  // no unit yields more than 3 bytes
-  char* p = out.data();
-  for (size_t i = 0; i < units; ++i) {
+  const size_t start = out.size();
+  out.resize(start + units * 3);  // no unit yields more than 3 bytes
+  char* p = out.data() + start;
+  size_t i = 0;
+  for (; i < units; ++i) {
     uint32_t cp = unit(i);
     if (cp >= 0xD800 && cp <= 0xDFFF) {
+      if (cp <= 0xDBFF && i + 1 == units && !last) break;
       const uint32_t next = i + 1 < units ? unit(i + 1) : 0;
       if (cp > 0xDBFF || next < 0xDC00 || next > 0xDFFF) {
         throw EEncodingError("Unpaired UTF-16 surrogate " + CodePointName(cp) + " at byte offset " +
@@ -245,38 +233,17 @@ std::string DecodeUtf16(std::string_view bytes, bool big_endian, size_t offset,
       cp = 0x10000 + ((cp - 0xD800) << 10) + (next - 0xDC00);
       ++i;
     }
-    p = PutUtf8(p, cp);
+    p = EncodeUtf8(cp, p);
   }
   out.resize(static_cast<size_t>(p - out.data()));
-  return out;
+  return 2 * i;
 }
 
-#if !defined(__SSE2__)
-// Bit i (0 to 7) set when byte p[i] is a control (below 0x20) or not ASCII.
-inline unsigned SpecialBytes8(const char* p) {
-  uint64_t word = 0;  // p[0] in the low byte, whatever the byte order
-  for (int i = 0; i < 8; ++i) word |= uint64_t{static_cast<unsigned char>(p[i])} << (8 * i);
-  constexpr uint64_t kOnes = 0x0101010101010101u;
-  // The top bit of each byte: set when the byte is 0x80 or more, or when its
-  // low seven bits plus 0x60 stay below 0x80 (a control). No byte carries into
-  // the next.
-  const uint64_t high = (~((word & (kOnes * 0x7F)) + kOnes * 0x60) | word) & (kOnes * 0x80);
-  // Gathers the eight top bits into the top byte, bit i from byte i.
-  return static_cast<unsigned>(((high >> 7) * 0x0102040810204080u) >> 56);
-}
-#endif
-
-// Bit i (0 to 15) set when byte p[i] is a control (below 0x20) or not ASCII.
-inline unsigned SpecialBytes16(const char* p) {
-#if defined(__SSE2__)
-  const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-  // Compared as signed, bytes 0x80 to 0xFF are negative: one comparison
-  // finds both them and the controls.
-  return static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpgt_epi8(_mm_set1_epi8(0x20), block)));
-#else
-  return SpecialBytes8(p) | (SpecialBytes8(p + 8) << 8);
-#endif
-}
+// The bytes that stop the copying of plain text: controls (line breaks,
+// tabs, U+0000 and the characters XML refuses) and the bytes of UTF-8
+// sequences.
+constexpr ByteClass kSpecialBytes{.below = 0x20, .non_ascii = true};
+static_assert(kScanBlock == 16, "the copying below works on blocks of 16 bytes");
 
 // True for printable ASCII (0x20 to 0x7F).
 inline bool IsPlain(char c) { return static_cast<unsigned char>(c) - 0x20u < 0x60u; }
@@ -317,7 +284,7 @@ ChunkResult JoinChunk(const char* in, size_t n, bool last, bool validate, char* 
     // character, are copied without stopping.
     while (end - p >= 32) {
       std::memcpy(w, p, 16);
-      const unsigned mask = SpecialBytes16(p);
+      const unsigned mask = ScanBlock<kSpecialBytes>(p);
       if (mask == 0) {
         p += 16;
         w += 16;
@@ -427,6 +394,7 @@ class TextBuilder {
     while (true) {
       const ChunkResult result =
           JoinChunk(source_.data(), source_.size(), source_.last(), validate_, out.get());
+      assert(result.read <= source_.size() && result.written <= 2 * source_.size() + 16);
       const size_t base = text_.size();
       text_.append(out.get(), result.written);
       if (result.breaks > 0) {
@@ -459,19 +427,16 @@ class TextBuilder {
   // Below this size the output's pages are left to fault in.
   static constexpr size_t kPrepareMin = size_t{1} << 18;
 
+  // Reports the invalid sequence at data()[at] of the current chunk; nothing
+  // after it is read.
   [[noreturn]] void ThrowInvalid(size_t at) {
-    const size_t offset = source_.offset() + at;
-    source_.Drain();
     throw EEncodingError("Invalid " + charset_ + " byte sequence at byte offset " +
-                         std::to_string(offset) + InFile(full_path_));
+                         std::to_string(source_.offset() + at) + InFile(full_path_));
   }
 
   // The message for `cp` found after the text built so far.
   std::string DisallowedMessage(uint32_t cp) const {
-    size_t column = 1;
-    for (size_t i = line_start_; i < text_.size(); ++i) {
-      if ((static_cast<unsigned char>(text_[i]) & 0xC0) != 0x80) ++column;
-    }
+    const size_t column = 1 + CountCodePoints(std::string_view(text_).substr(line_start_));
     return "Character " + CodePointName(cp) + " is not allowed in XML, at line " +
            std::to_string(count_ + 1) + ", column " + std::to_string(column) + InFile(full_path_);
   }
@@ -511,9 +476,13 @@ std::string LoadText(const std::string& path, size_t& count) {
     // The first chunk holds the whole mark unless the file is shorter.
     const std::string_view head(source.data(), std::min<size_t>(source.size(), 3));
     if (head.starts_with("\xFF\xFE") || head.starts_with("\xFE\xFF")) {
-      const std::string bytes = ReadAll(source);
+      const bool big_endian = head[0] == '\xFE';
+      source.Advance(2);
       const std::string text =
-          DecodeUtf16(std::string_view(bytes).substr(2), bytes[0] == '\xFE', 2, full_path);
+          DecodeAll(source, source.SizeHint() / 2 * 3,
+                    [&](std::string_view chunk, size_t offset, bool last, std::string& out) {
+                      return DecodeUtf16(chunk, big_endian, offset, last, full_path, out);
+                    });
       ChunkSource decoded(text);
       return TextBuilder(decoded, false, "UTF-16", full_path).Build(count);
     }
@@ -523,13 +492,17 @@ std::string LoadText(const std::string& path, size_t& count) {
     }
     const std::string charset = LocaleCharset();
     if (IsUtf8Charset(charset)) return TextBuilder(source, true, charset, full_path).Build(count);
-    const std::string bytes = ReadAll(source);
-    std::string text;
-    size_t bad = 0;
-    if (!CharsetToUtf8(bytes, charset, text, bad)) {
-      throw EEncodingError("Invalid " + charset + " byte sequence at byte offset " +
-                           std::to_string(bad) + InFile(full_path));
-    }
+    CharsetDecoder decoder(charset);
+    const std::string text =
+        DecodeAll(source, source.SizeHint(),
+                  [&](std::string_view chunk, size_t offset, bool last, std::string& out) {
+                    const CharsetDecoder::Result r = decoder.Decode(chunk, last, out);
+                    if (r.invalid) {
+                      throw EEncodingError("Invalid " + charset + " byte sequence at byte offset " +
+                                           std::to_string(offset + r.used) + InFile(full_path));
+                    }
+                    return r.used;
+                  });
     ChunkSource decoded(text);
     return TextBuilder(decoded, false, charset, full_path).Build(count);
   } catch (const std::bad_alloc&) {

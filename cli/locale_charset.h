@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstddef>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -19,26 +20,36 @@ std::string LocaleCharset();
 // True when `charset` names UTF-8 ("UTF-8" or "UTF8", any case).
 bool IsUtf8Charset(std::string_view charset);
 
-// Length (1 to 4) of the UTF-8 sequence at the start of `bytes` when it is
-// valid, or 0 when it is invalid or truncated (or `bytes` is empty). The rules
-// are those of FindInvalidUtf8.
-size_t Utf8SequenceLength(std::string_view bytes);
-
-// Byte offset of the first byte of the first invalid UTF-8 sequence in
-// `bytes` (overlong forms, surrogates, values above U+10FFFF and truncated
-// sequences are invalid), or std::string_view::npos when all of it is valid.
-size_t FindInvalidUtf8(std::string_view bytes);
-
 // Converts UTF-8 text to `charset`. A character the charset cannot hold, and
 // an invalid UTF-8 sequence, each become one "?". Empty input gives empty
 // output. Throws EEncodingError when iconv does not know `charset`.
 std::string Utf8ToCharset(std::string_view utf8, const std::string& charset);
 
-// Strict conversion of `bytes` in `charset` to UTF-8. On success returns true
-// and sets `utf8`. On an invalid or truncated sequence returns false and sets
-// `error_offset` to the byte offset where it starts; `utf8` is then
-// unspecified. Throws EEncodingError when iconv does not know `charset`.
-bool CharsetToUtf8(std::string_view bytes, const std::string& charset, std::string& utf8,
-                   size_t& error_offset);
+// Strict conversion of text in a named character set to UTF-8, a piece of
+// the input at a time, so that an invalid sequence is found as the input is
+// read. The conversion state carries over from one piece to the next.
+class CharsetDecoder {
+ public:
+  // Throws EEncodingError when iconv does not know `charset`.
+  explicit CharsetDecoder(const std::string& charset);
+  ~CharsetDecoder();
+  CharsetDecoder(const CharsetDecoder&) = delete;
+  CharsetDecoder& operator=(const CharsetDecoder&) = delete;
 
+  struct Result {
+    size_t used = 0;       // bytes of the piece converted
+    bool invalid = false;  // stopped at an invalid sequence, which starts at `used`
+  };
+
+  // Converts `bytes`, the next piece of the input, appending the UTF-8 to
+  // `utf8`, up to its end or its first invalid sequence. Unless `last` is
+  // set, a sequence that the end of `bytes` may have cut short is left
+  // unconverted (used < bytes.size(), invalid false), to be passed again at
+  // the start of the next piece; in the last piece it is invalid.
+  Result Decode(std::string_view bytes, bool last, std::string& utf8);
+
+ private:
+  struct State;
+  std::unique_ptr<State> state_;  // null for UTF-8
+};
 }  // namespace vorn

@@ -4,12 +4,13 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "soap/xml/xml_errors.h"
 #include "soap/xml/xml_document.h"
+#include "soap/xml/xml_errors.h"
 
 namespace {
 
@@ -30,11 +31,9 @@ size_t Visit(Node n) {
                 n.NextElementSibling().LocalName().size() + n.Parent().LocalName().size();
   sink += n.LookupNamespaceURI(n.Prefix()).size() + n.LookupNamespaceURI("xml").size();
   for (Node a = n.FirstAttribute(); a; a = a.NextSibling()) {
-    std::string value;
-    if (!n.GetAttribute(a.LocalName(), a.NamespaceURI(), value)) {
-      Fail("attribute not found by its own name", a.Name(), n.Xml());
-    }
-    sink += value.size() + a.Name().size() + a.Value().size() + a.Parent().LocalName().size();
+    const std::optional<std::string> value = n.GetAttribute(a.LocalName(), a.NamespaceURI());
+    if (!value) Fail("attribute not found by its own name", a.Name(), n.Xml());
+    sink += value->size() + a.Name().size() + a.Value().size() + a.Parent().LocalName().size();
   }
   return sink;
 }

@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "base/option_set.h"
+#include "service/registry/schema_namespaces.h"
 #include "soap/invocation.h"
 
 namespace vorn {
@@ -31,27 +33,11 @@ enum class TSOAPConvertOption {
   soDontSendVarArrayType,
 };
 
-class TSOAPConvertOptions {
- public:
-  constexpr TSOAPConvertOptions() = default;
-  constexpr TSOAPConvertOptions(std::initializer_list<TSOAPConvertOption> l) {
-    for (auto o : l) Add(o);
-  }
-  constexpr bool Has(TSOAPConvertOption o) const { return bits_ & Bit(o); }
-  constexpr void Add(TSOAPConvertOption o) { bits_ |= Bit(o); }
-  constexpr void Remove(TSOAPConvertOption o) { bits_ &= ~Bit(o); }
-  constexpr void Set(TSOAPConvertOption o, bool on) { on ? Add(o) : Remove(o); }
-
- private:
-  static constexpr uint32_t Bit(TSOAPConvertOption o) { return 1u << static_cast<int>(o); }
-  uint32_t bits_ = 0;
-};
+using TSOAPConvertOptions = OptionSet<TSOAPConvertOption>;
 
 // Namespaces of the envelope.
 inline constexpr std::string_view kSoap11EnvelopeNS = "http://schemas.xmlsoap.org/soap/envelope/";
 inline constexpr std::string_view kSoap12EnvelopeNS = "http://www.w3.org/2003/05/soap-envelope";
-inline constexpr std::string_view kSoapEncodingNS = "http://schemas.xmlsoap.org/soap/encoding/";
-inline constexpr std::string_view kXMLSchemaNS = "http://www.w3.org/2001/XMLSchema";
 inline constexpr std::string_view kXMLSchemaInstanceNS =
     "http://www.w3.org/2001/XMLSchema-instance";
 

@@ -2,6 +2,7 @@
 // envelope, written as a document tree from the registries and the property
 // descriptors, then serialized.
 #include <algorithm>
+#include <cassert>
 #include <functional>
 #include <set>
 #include <string>
@@ -48,15 +49,31 @@ ArraySource PropertyArray(const TRemotable& obj, const PropInfo& prop) {
     s.bytes = &a.GetBytes(obj);
     return s;
   }
+  // Simple entries: objects and variants go through `object` and `variant`,
+  // and kinds without a text form are refused when the entry is written.
   s.value = [&a, &obj, elem](size_t i) -> NativeValue {
     switch (elem->kind) {
       case TypeKind::Float:
         return a.ArrayFloat(obj, i);
       case TypeKind::String:
         return a.ArrayString(obj, i);
-      default:
-        return a.ArrayOrd(obj, i);
+      case TypeKind::Unknown:
+      case TypeKind::Integer:
+      case TypeKind::Char:
+      case TypeKind::Enumeration:
+      case TypeKind::Set:
+      case TypeKind::Class:
+      case TypeKind::Method:
+      case TypeKind::Variant:
+      case TypeKind::Array:
+      case TypeKind::Record:
+      case TypeKind::Interface:
+      case TypeKind::Int64:
+      case TypeKind::DynArray:
+      case TypeKind::ClassRef:
+        break;
     }
+    return a.ArrayOrd(obj, i);
   };
   s.object = [&a, &obj](size_t i) { return a.ArrayObject(obj, i); };
   s.variant = [&a, &obj](size_t i) -> const Variant& { return a.ArrayVariant(obj, i); };
@@ -71,6 +88,7 @@ ArraySource ArgumentArray(const TypeInfo* type, const ArrayValue& v) {
     return s;
   }
   const TypeInfo* elem = type->element;
+  assert(elem != nullptr && "an array type names its element type");
   switch (elem->kind) {
     case TypeKind::Class:
       s.length = v.objects.size();
@@ -84,19 +102,45 @@ ArraySource ArgumentArray(const TypeInfo* type, const ArrayValue& v) {
     case TypeKind::Float:
       s.length = v.floats.size();
       break;
-    default:
+    case TypeKind::Unknown:
+    case TypeKind::Integer:
+    case TypeKind::Char:
+    case TypeKind::Enumeration:
+    case TypeKind::Set:
+    case TypeKind::Method:
+    case TypeKind::Array:
+    case TypeKind::Record:
+    case TypeKind::Interface:
+    case TypeKind::Int64:
+    case TypeKind::DynArray:
+    case TypeKind::ClassRef:
       s.length = v.ords.size();
       break;
   }
+  // Simple entries, as in PropertyArray.
   s.value = [&v, elem](size_t i) -> NativeValue {
     switch (elem->kind) {
       case TypeKind::Float:
         return v.floats[i];
       case TypeKind::String:
         return v.strings[i];
-      default:
-        return v.ords[i];
+      case TypeKind::Unknown:
+      case TypeKind::Integer:
+      case TypeKind::Char:
+      case TypeKind::Enumeration:
+      case TypeKind::Set:
+      case TypeKind::Class:
+      case TypeKind::Method:
+      case TypeKind::Variant:
+      case TypeKind::Array:
+      case TypeKind::Record:
+      case TypeKind::Interface:
+      case TypeKind::Int64:
+      case TypeKind::DynArray:
+      case TypeKind::ClassRef:
+        break;
     }
+    return v.ords[i];
   };
   s.object = [&v](size_t i) -> const TRemotable* { return v.objects[i].get(); };
   s.variant = [&v](size_t i) -> const Variant& { return v.variants[i]; };
@@ -319,13 +363,13 @@ Node EnvelopeWriter::ObjInstanceToSOAP(const TRemotable& obj, Node parent, std::
 
 void EnvelopeWriter::WriteTypeAttribute(Node el, const ClassInfo& cls) {
   const XSDName xsd = RemTypeRegistry().ClassToURI(cls);
-  std::string prefix;
-  if (!doc_.FindPrefix(el, xsd.uri, prefix)) {
+  std::optional<std::string> prefix = doc_.FindPrefix(el, xsd.uri);
+  if (!prefix) {
     prefix = doc_.NewPrefix(el);
-    doc_.DeclareNamespace(body_, prefix, xsd.uri);
+    doc_.DeclareNamespace(body_, *prefix, xsd.uri);
   }
   doc_.SetAttributeNS(el, "type", kXMLSchemaInstanceNS,
-                      prefix.empty() ? xsd.name : prefix + ":" + xsd.name);
+                      prefix->empty() ? xsd.name : *prefix + ":" + xsd.name);
 }
 
 bool EnvelopeWriter::HasSeveralNamespaces(const ClassInfo& cls) {
@@ -449,10 +493,9 @@ void EnvelopeWriter::WriteAttribute(Node el, const PropInfo& prop, const std::st
     doc_.SetAttribute(target, xml_name, text);
     return;
   }
-  std::string prefix;
-  if (!doc_.FindPrefix(target, ns, prefix) || prefix.empty()) {
-    prefix = doc_.NewPrefix(target);
-    doc_.DeclareNamespace(body_, prefix, ns);
+  // An attribute needs a prefixed declaration; a default one does not do.
+  if (const auto prefix = doc_.FindPrefix(target, ns); !prefix || prefix->empty()) {
+    doc_.DeclareNamespace(body_, doc_.NewPrefix(target), ns);
   }
   doc_.SetAttributeNS(target, xml_name, ns, text);
 }
@@ -490,7 +533,20 @@ void EnvelopeWriter::WriteArray(Node parent, std::string_view name, std::string_
       case TypeKind::Variant:
         WriteVariant(container, item_name, item_ns, src.variant(i));
         break;
-      default:
+      case TypeKind::Unknown:
+      case TypeKind::Integer:
+      case TypeKind::Char:
+      case TypeKind::Enumeration:
+      case TypeKind::Float:
+      case TypeKind::String:
+      case TypeKind::Set:
+      case TypeKind::Method:
+      case TypeKind::Array:
+      case TypeKind::Record:
+      case TypeKind::Interface:
+      case TypeKind::Int64:
+      case TypeKind::DynArray:
+      case TypeKind::ClassRef:
         Scalar(container, item_name, item_ns, CastNativeToSoap(elem, src.value(i)));
         break;
     }

@@ -1,6 +1,7 @@
 // The reply half of the converter: reply bytes become the call's result
 // object, or the SOAP fault is raised as an exception.
 #include <algorithm>
+#include <cassert>
 #include <optional>
 #include <string>
 #include <vector>
@@ -39,9 +40,12 @@ bool IsTrueText(std::string_view v) { return v == "1" || EqualsIgnoreCase(v, "tr
 // xsi:nil="true" (or "1"); for simple values also xsi:NULL.
 bool IsNil(Node node, bool simple) {
   if (!node) return true;
-  std::string v;
-  if (node.GetAttribute("nil", kXMLSchemaInstanceNS, v) && IsTrueText(v)) return true;
-  return simple && node.GetAttribute("NULL", kXMLSchemaInstanceNS, v) && IsTrueText(v);
+  if (const auto v = node.GetAttribute("nil", kXMLSchemaInstanceNS); v && IsTrueText(*v)) {
+    return true;
+  }
+  if (!simple) return false;
+  const auto v = node.GetAttribute("NULL", kXMLSchemaInstanceNS);
+  return v && IsTrueText(*v);
 }
 
 // The text of an entry of an array of simple values: its single text or
@@ -192,7 +196,20 @@ void ResponseReader::ReadResult(Node node, const TypeInfo* type, InvResult& resu
     case TypeKind::Variant:
       result.value = ReadVariant(node);
       break;
-    default: {
+    case TypeKind::Unknown:
+    case TypeKind::Integer:
+    case TypeKind::Char:
+    case TypeKind::Enumeration:
+    case TypeKind::Float:
+    case TypeKind::String:
+    case TypeKind::Set:
+    case TypeKind::Method:
+    case TypeKind::Array:
+    case TypeKind::Record:
+    case TypeKind::Interface:
+    case TypeKind::Int64:
+    case TypeKind::ClassRef: {
+      // Kinds without a text form are refused by the conversion.
       NativeValue v;
       if (!CastSoapToNative(type, node.Text(), IsNil(node, true), v)) {
         throw ESOAPDomConvertError(FormatMessage("Type mismatch in parameter %s", {node.Name()}));
@@ -205,15 +222,13 @@ void ResponseReader::ReadResult(Node node, const TypeInfo* type, InvResult& resu
 }
 
 std::optional<std::string> ResponseReader::TypeAttribute(Node node) const {
-  std::string value;
-  if (node.GetAttribute("type", kXMLSchemaInstanceNS, value)) return value;
+  if (auto value = node.GetAttribute("type", kXMLSchemaInstanceNS)) return value;
   if (options_.Has(TSOAPConvertOption::soTryAllSchema)) {
     for (std::string_view ns : kOlderInstanceNS) {
-      if (node.GetAttribute("type", ns, value)) return value;
+      if (auto value = node.GetAttribute("type", ns)) return value;
     }
   }
-  if (node.GetAttribute("type", "", value)) return value;
-  return std::nullopt;
+  return node.GetAttribute("type", "");
 }
 
 const ClassInfo* ResponseReader::TypeAttributeClass(Node node) {
@@ -264,8 +279,8 @@ void ResponseReader::ReadObjectProperties(TRemotable& obj, Node node) {
     }
     const std::string& xml_name = wire.xml_name;
     if (prop.IsAttribute()) {
-      std::string value;
-      if (node.GetAttribute(xml_name, "", value)) SetObjectPropFromText(obj, prop, value);
+      if (const auto value = node.GetAttribute(xml_name, ""))
+        SetObjectPropFromText(obj, prop, *value);
       continue;
     }
     Node el;
@@ -296,7 +311,16 @@ void ResponseReader::ReadObjectProperties(TRemotable& obj, Node node) {
       case TypeKind::Float:
         SetObjectPropFromText(obj, prop, IsNil(el, true) ? std::string("0") : el.Text());
         break;
-      default:
+      case TypeKind::Unknown:
+      case TypeKind::Char:
+      case TypeKind::Enumeration:
+      case TypeKind::String:
+      case TypeKind::Set:
+      case TypeKind::Method:
+      case TypeKind::Array:
+      case TypeKind::Record:
+      case TypeKind::Interface:
+      case TypeKind::ClassRef:
         SetObjectPropFromText(obj, prop, IsNil(el, true) ? std::string() : el.Text());
         break;
     }
@@ -310,6 +334,7 @@ ArrayValue ResponseReader::ReadArray(Node node, const TypeInfo* type) {
     return out;
   }
   const TypeInfo* elem = type->element;
+  assert(elem != nullptr && "an array type names its element type");
   for (Node item = node.FirstElementChild(); item; item = item.NextElementSibling()) {
     switch (elem->kind) {
       case TypeKind::Class:
@@ -318,7 +343,20 @@ ArrayValue ResponseReader::ReadArray(Node node, const TypeInfo* type) {
       case TypeKind::Variant:
         out.variants.push_back(ReadVariant(item));
         break;
-      default: {
+      case TypeKind::Unknown:
+      case TypeKind::Integer:
+      case TypeKind::Char:
+      case TypeKind::Enumeration:
+      case TypeKind::Float:
+      case TypeKind::String:
+      case TypeKind::Set:
+      case TypeKind::Method:
+      case TypeKind::Array:
+      case TypeKind::Record:
+      case TypeKind::Interface:
+      case TypeKind::Int64:
+      case TypeKind::DynArray:
+      case TypeKind::ClassRef: {
         NativeValue v;
         CastSoapToNative(elem, SingleNodeText(item), IsNil(item, true), v);
         if (auto* s = std::get_if<std::string>(&v)) {
@@ -386,7 +424,7 @@ void ResponseReader::ProcessFault(Node fault) {
     for (Node t = reason.FirstElementChild(); t; t = t.NextElementSibling()) {
       if (EqualsIgnoreCase(t.LocalName(), "Text")) {
         message = SingleNodeText(t);
-        t.GetAttribute("lang", "http://www.w3.org/XML/1998/namespace", lang);
+        lang = t.GetAttribute("lang", xml::kXmlNamespace).value_or("");
         break;
       }
     }

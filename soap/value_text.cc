@@ -1,5 +1,6 @@
 #include "soap/value_text.h"
 
+#include <cassert>
 #include <charconv>
 #include <cmath>
 #include <limits>
@@ -9,6 +10,7 @@
 #include "base/exception.h"
 #include "base/integer_text.h"
 #include "base/text_util.h"
+#include "base/utf8.h"
 #include "service/registry/type_registry.h"
 #include "soap/base64.h"
 #include "soap/soap_errors.h"
@@ -43,23 +45,8 @@ std::string_view TrimControls(std::string_view s) {
 
 // A character value travels as its UTF-8 form; its ordinal is the code point.
 std::string CharText(int64_t code) {
-  const auto c = static_cast<uint32_t>(code);
   std::string out;
-  if (c < 0x80) {
-    out += static_cast<char>(c);
-  } else if (c < 0x800) {
-    out += static_cast<char>(0xC0 | (c >> 6));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  } else if (c < 0x10000) {
-    out += static_cast<char>(0xE0 | (c >> 12));
-    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | ((c >> 18) & 0x07));
-    out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  }
+  AppendUtf8(out, static_cast<uint32_t>(code));
   return out;
 }
 
@@ -67,20 +54,8 @@ std::string CharText(int64_t code) {
 // byte that does not start a valid sequence counts as itself.
 int64_t FirstCodePoint(std::string_view text) {
   if (text.empty()) return 0;
-  const auto b0 = static_cast<unsigned char>(text[0]);
-  const size_t len = b0 < 0x80           ? 1
-                     : (b0 >> 5) == 0x6  ? 2
-                     : (b0 >> 4) == 0xE  ? 3
-                     : (b0 >> 3) == 0x1E ? 4
-                                         : 0;
-  if (len <= 1 || text.size() < len) return b0;
-  uint32_t cp = b0 & (0x7F >> len);
-  for (size_t i = 1; i < len; ++i) {
-    const auto b = static_cast<unsigned char>(text[i]);
-    if ((b & 0xC0) != 0x80) return b0;
-    cp = (cp << 6) | (b & 0x3F);
-  }
-  return cp;
+  if (const auto c = DecodeUtf8(text)) return c->code_point;
+  return static_cast<unsigned char>(text[0]);
 }
 
 // "true"/"false" for Booleans; otherwise the identifier of the ordinal, or
@@ -175,6 +150,7 @@ T ValueOf(const NativeValue& value) {
 // --- property route ----------------------------------------------------------
 
 std::string GetObjectPropAsText(const TRemotable& obj, const PropInfo& prop) {
+  assert(prop.type != nullptr && prop.access != nullptr && "a described property");
   const TypeInfo* type = prop.type;
   const PropAccess& access = *prop.access;
   switch (type->kind) {
@@ -214,6 +190,7 @@ std::string GetObjectPropAsText(const TRemotable& obj, const PropInfo& prop) {
 }
 
 void SetObjectPropFromText(TRemotable& obj, const PropInfo& prop, const std::string& text) {
+  assert(prop.type != nullptr && prop.access != nullptr && "a described property");
   const TypeInfo* type = prop.type;
   const PropAccess& access = *prop.access;
   switch (type->kind) {

@@ -16,8 +16,8 @@
 #include <vector>
 
 #include "base/exception.h"
-#include "service/registry/invoke_registry.h"
 #include "base/text_util.h"
+#include "service/registry/invoke_registry.h"
 #include "transport/http_errors.h"
 
 namespace vorn {
@@ -45,6 +45,9 @@ constexpr int kErrInvalidServerResponse = 12152;
 constexpr int kErrSecureChannel = 12175;
 
 constexpr const char* kHeaderNotFoundText = "The requested header was not found";
+constexpr const char* kNoUrlText =
+    "No WSDL or URL property was set in the THTTPRIO component. You must set the WSDL or URL "
+    "property before invoking the Web Service";
 
 // The one mapping from libcurl results to failure codes.
 int FailureCode(CURLcode rc) {
@@ -641,12 +644,7 @@ void THTTPReqResp::SetURL(const std::string& url) {
 
 void THTTPReqResp::BeforeExecute(const TIntfMetaData& intf, const TIntfMethEntry& method,
                                  int index) {
-  if (!user_set_url_) {
-    throw ESOAPHTTPException(
-        "No WSDL or URL property was set in the THTTPRIO component. You must set the WSDL or URL "
-        "property before invoking the Web Service",
-        0);
-  }
+  if (!user_set_url_) throw ESOAPHTTPException(kNoUrlText, 0);
   const TInvokableClassRegistry& reg = InvRegistry();
   SoapAction =
       reg.GetActionURIOfInfo(*intf.Info, reg.GetMethExternalName(*intf.Info, method.Name), index);
@@ -655,12 +653,7 @@ void THTTPReqResp::BeforeExecute(const TIntfMetaData& intf, const TIntfMethEntry
 void THTTPReqResp::Execute(std::string_view request, std::string& reply) {
   content_type_.clear();
   mime_boundary_.clear();
-  if (curl_url_.empty()) {
-    throw ESOAPHTTPException(
-        "No WSDL or URL property was set in the THTTPRIO component. You must set the WSDL or URL "
-        "property before invoking the Web Service",
-        0);
-  }
+  if (curl_url_.empty()) throw ESOAPHTTPException(kNoUrlText, 0);
   Exchange ex;
   ex.node = this;
   ex.body = request;

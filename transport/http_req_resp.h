@@ -12,11 +12,11 @@
 
 #include <cstdint>
 #include <functional>
-#include <initializer_list>
 #include <memory>
 #include <string>
 #include <string_view>
 
+#include "base/option_set.h"
 #include "soap/invocation.h"
 
 namespace vorn {
@@ -24,26 +24,6 @@ namespace vorn {
 namespace internal {
 struct HttpConnection;
 }  // namespace internal
-
-// A set of the members of a small enumeration, one bit per member.
-template <typename E>
-class TOptionSet {
- public:
-  constexpr TOptionSet() = default;
-  constexpr TOptionSet(std::initializer_list<E> members) {
-    for (E m : members) Add(m);
-  }
-  constexpr bool Has(E m) const { return (bits_ & Bit(m)) != 0; }
-  constexpr void Add(E m) { bits_ |= Bit(m); }
-  constexpr void Remove(E m) { bits_ &= ~Bit(m); }
-  constexpr bool Empty() const { return bits_ == 0; }
-  constexpr uint32_t Bits() const { return bits_; }
-  friend constexpr bool operator==(TOptionSet, TOptionSet) = default;
-
- private:
-  static constexpr uint32_t Bit(E m) { return uint32_t{1} << static_cast<uint32_t>(m); }
-  uint32_t bits_ = 0;
-};
 
 // Options of a call; the value of each member is its bit position.
 enum class TSOAPInvokeOption : uint32_t {
@@ -53,12 +33,12 @@ enum class TSOAPInvokeOption : uint32_t {
   soAutoCheckAccessPointViaUDDI,  // endpoint re-lookup; inert (no UDDI data exist)
   soPickFirstClientCertificate,   // kept for callers; the certificate comes from ClientCertFile
 };
-using TSOAPInvokeOptions = TOptionSet<TSOAPInvokeOption>;
+using TSOAPInvokeOptions = OptionSet<TSOAPInvokeOption>;
 
 enum class WebNodeOption : uint32_t {
   wnoSOAP12,  // SOAP 1.2: action inside the content type, no SOAPAction header
 };
-using TWebNodeOptions = TOptionSet<WebNodeOption>;
+using TWebNodeOptions = OptionSet<WebNodeOption>;
 
 class THTTPReqResp {
  public:

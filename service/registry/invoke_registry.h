@@ -14,6 +14,7 @@
 #include <string_view>
 #include <vector>
 
+#include "base/option_set.h"
 #include "service/registry/interface_info.h"
 
 namespace vorn {
@@ -31,21 +32,7 @@ enum class InvokeOption {
   ioSOAP12,
 };
 
-class InvokeOptions {
- public:
-  constexpr InvokeOptions() = default;
-  constexpr InvokeOptions(std::initializer_list<InvokeOption> l) {
-    for (auto o : l) Add(o);
-  }
-  constexpr bool Has(InvokeOption o) const { return bits_ & Bit(o); }
-  constexpr void Add(InvokeOption o) { bits_ |= Bit(o); }
-  constexpr void Remove(InvokeOption o) { bits_ &= ~Bit(o); }
-  friend constexpr bool operator==(InvokeOptions, InvokeOptions) = default;
-
- private:
-  static constexpr uint32_t Bit(InvokeOption o) { return 1u << static_cast<int>(o); }
-  uint32_t bits_ = 0;
-};
+using InvokeOptions = OptionSet<InvokeOption>;
 
 struct ParameterMapItem {
   std::string Name;

@@ -26,6 +26,7 @@
 #include <string_view>
 #include <vector>
 
+#include "base/option_set.h"
 #include "service/registry/property_access.h"
 #include "service/registry/type_info.h"
 
@@ -52,26 +53,7 @@ enum class SerializationOption {
   xoSimpleTypeWrapper,      // one property, written as the element's text
 };
 
-class SerializationOptions {
- public:
-  constexpr SerializationOptions() = default;
-  constexpr SerializationOptions(std::initializer_list<SerializationOption> l) {
-    for (auto o : l) Add(o);
-  }
-  constexpr bool Has(SerializationOption o) const { return bits_ & Bit(o); }
-  constexpr void Add(SerializationOption o) { bits_ |= Bit(o); }
-  constexpr SerializationOptions operator|(SerializationOptions o) const {
-    SerializationOptions r;
-    r.bits_ = bits_ | o.bits_;
-    return r;
-  }
-  constexpr bool Empty() const { return bits_ == 0; }
-  friend constexpr bool operator==(SerializationOptions, SerializationOptions) = default;
-
- private:
-  static constexpr uint32_t Bit(SerializationOption o) { return 1u << static_cast<int>(o); }
-  uint32_t bits_ = 0;
-};
+using SerializationOptions = OptionSet<SerializationOption>;
 
 class TRemotable;
 

@@ -5,7 +5,6 @@
 namespace vorn {
 namespace {
 
-constexpr std::string_view kSystemUnit = "System";
 constexpr std::string_view kTypesUnit = "Types";
 constexpr std::array<std::string_view, 2> kBooleanIdentifiers = {"False", "True"};
 

@@ -63,6 +63,9 @@ struct TypeInfo {
 // ---------------------------------------------------------------------------
 // Built-in descriptions.
 
+// The module that declares the built-in types.
+inline constexpr std::string_view kSystemUnit = "System";
+
 const TypeInfo* BooleanTypeInfo();
 const TypeInfo* IntegerTypeInfo();  // 32-bit signed
 const TypeInfo* Int64TypeInfo();

@@ -2,16 +2,13 @@
 
 #include "service/registry/invoke_registry.h"
 #include "service/registry/option_text.h"
+#include "service/registry/schema_namespaces.h"
 #include "service/registry/xml_data.h"
 #include "service/registry/xs_datetime.h"
 #include "service/registry/xs_decimal.h"
 
 namespace vorn {
 namespace {
-
-constexpr std::string_view kXMLSchemaNS = "http://www.w3.org/2001/XMLSchema";
-constexpr std::string_view kSoapEncodingNS = "http://schemas.xmlsoap.org/soap/encoding/";
-constexpr std::string_view kSystemUnit = "System";
 
 // Descriptions of the numeric and character kinds that no property of the
 // contract uses. They get built-in entries so that a description of the same

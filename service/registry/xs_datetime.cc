@@ -8,6 +8,7 @@
 
 #include "base/exception.h"
 #include "base/integer_text.h"
+#include "base/utf8.h"
 #include "service/registry/xs_errors.h"
 
 namespace vorn {
@@ -16,12 +17,6 @@ namespace {
 using namespace std::chrono;
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-
-size_t CodePoints(std::string_view text) {
-  return static_cast<size_t>(std::count_if(text.begin(), text.end(), [](char c) {
-    return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
-  }));
-}
 
 // A read position in one part of a date-time text.
 class Cursor {
@@ -69,7 +64,7 @@ void ParseDate(std::string_view date, XSDateTimeParts& p) {
   const auto fail = [date] {
     throw EXSDateTimeException("Invalid date string: " + std::string(date));
   };
-  if (CodePoints(date) < 4) fail();
+  if (CountCodePoints(date) < 4) fail();
   Cursor c(date);
   if (!c.Digits(p.year)) fail();
   if (!ReadDateField(c, p.month)) fail();

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "base/utf8.h"
 #include "service/registry/xs_errors.h"
 
 namespace vorn {
@@ -11,13 +12,6 @@ constexpr int kMaxDigits = 64;
 constexpr size_t kMaxTextLength = 66;  // 64 digits, a sign and a point
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-
-// Number of code points in UTF-8 text.
-size_t CodePoints(std::string_view text) {
-  return static_cast<size_t>(std::count_if(text.begin(), text.end(), [](char c) {
-    return (static_cast<unsigned char>(c) & 0xC0) != 0x80;
-  }));
-}
 
 }  // namespace
 
@@ -96,7 +90,7 @@ Bcd TXSDecimal::AsBcd() const {
   if (text.find("NAN") != std::string::npos) {
     throw EXSDecimalException("Cannot convert NAN to TBcd value");
   }
-  if (CodePoints(text) > kMaxTextLength) {
+  if (CountCodePoints(text) > kMaxTextLength) {
     throw EXSDecimalException("Cannot convert to TBcd: string has more than 64 digits: " + text);
   }
   Bcd value;

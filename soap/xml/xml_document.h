@@ -1,146 +1,16 @@
-// The XML document layer: a document tree that owns its nodes, node handles
-// to walk it, element creation that keeps every element in its namespace,
-// serialization to UTF-8 bytes and parsing of reply bytes.
-//
-// Node handles are pointer-sized and copyable. They stay valid while the
-// document that holds the node is alive and the node is in it. A null handle
-// answers every query with a null handle, "" or false.
+// An XML document: a tree that owns its nodes, element creation that keeps
+// every element in its namespace, serialization to UTF-8 bytes and parsing
+// of reply bytes. Its nodes are reached through handles (soap/xml/node.h).
 #pragma once
 
-#include <cstddef>
-#include <iterator>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
-struct _xmlNode;
-struct _xmlDoc;
+#include "soap/xml/node.h"
 
 namespace vorn::xml {
-
-enum class NodeKind {
-  Element,
-  Attribute,
-  Text,
-  CData,
-  Comment,
-  ProcessingInstruction,
-  EntityReference,
-  DocumentFragment,
-  Document,
-  Other,
-};
-
-class NodeRange;
-
-class Node {
- public:
-  Node() = default;
-  // Wraps a libxml2 node (element, attribute, document...). For the layer's
-  // own use; callers get nodes from Document and other nodes.
-  explicit Node(_xmlNode* node) : node_(node) {}
-
-  explicit operator bool() const { return node_ != nullptr; }
-  friend bool operator==(Node a, Node b) { return a.node_ == b.node_; }
-
-  // Other for a null handle.
-  NodeKind Kind() const;
-
-  // Names of elements and attributes; the target of a processing
-  // instruction and the name of an entity reference are their LocalName and
-  // Name. "" for other kinds.
-  std::string LocalName() const;
-  // The namespace URI of an element or attribute; "" when it has none.
-  std::string NamespaceURI() const;
-  // The prefix the node is written with; "" when unprefixed.
-  std::string Prefix() const;
-  // The qualified name: Prefix ":" LocalName, or LocalName alone.
-  std::string Name() const;
-
-  // The parent: an element, or the document node for the document element.
-  // An attribute's parent is its element.
-  Node Parent() const;
-  // Child nodes of elements, documents and fragments, in document order.
-  // Attributes and other kinds have none.
-  Node FirstChild() const;
-  // The next sibling: the next child of the same parent, or for an attribute
-  // the element's next attribute.
-  Node NextSibling() const;
-  Node FirstElementChild() const;
-  Node NextElementSibling() const;
-  bool HasChildNodes() const;
-  size_t ChildCount() const;
-  NodeRange Children() const;
-  // The element's first attribute (namespace declarations are not
-  // attributes); NextSibling moves on to the next.
-  Node FirstAttribute() const;
-
-  // Attribute of the element by local name and namespace URI ("" = no
-  // namespace). Returns whether it was found; `value` is set only then.
-  bool GetAttribute(std::string_view local, std::string_view ns, std::string& value) const;
-
-  // The value of a text, CDATA, comment, processing-instruction or attribute
-  // node. "" for other kinds.
-  std::string Value() const;
-  // The text of an element (or document, or fragment): the value of its only
-  // child when that child is one text node; otherwise the XML of all its
-  // children concatenated, so no child gives "" and a CDATA child comes with
-  // its <![CDATA[ ]]> markup. For other kinds, Value().
-  std::string Text() const;
-  // The node and its descendants as XML text in UTF-8. Namespace
-  // declarations of ancestors are not repeated.
-  std::string Xml() const;
-
-  // The namespace URI bound to `prefix` in scope of this node ("" = the
-  // default namespace). "" when the prefix is unbound or bound to "".
-  // "xml" always gives the XML namespace.
-  std::string LookupNamespaceURI(std::string_view prefix) const;
-
-  _xmlNode* Raw() const { return node_; }
-
- private:
-  _xmlNode* node_ = nullptr;
-};
-
-// Iterates over the child nodes of a node: for (Node c : n.Children()).
-class NodeIterator {
- public:
-  using iterator_category = std::forward_iterator_tag;
-  using value_type = Node;
-  using difference_type = std::ptrdiff_t;
-  using pointer = const Node*;
-  using reference = const Node&;
-
-  NodeIterator() = default;
-  explicit NodeIterator(Node n) : node_(n) {}
-  const Node& operator*() const { return node_; }
-  const Node* operator->() const { return &node_; }
-  NodeIterator& operator++() {
-    node_ = node_.NextSibling();
-    return *this;
-  }
-  NodeIterator operator++(int) {
-    NodeIterator old = *this;
-    ++*this;
-    return old;
-  }
-  friend bool operator==(const NodeIterator& a, const NodeIterator& b) {
-    return a.node_ == b.node_;
-  }
-
- private:
-  Node node_;
-};
-
-class NodeRange {
- public:
-  explicit NodeRange(Node first) : first_(first) {}
-  NodeIterator begin() const { return NodeIterator(first_); }
-  NodeIterator end() const { return NodeIterator(); }
-
- private:
-  Node first_;
-};
 
 // An XML document. It owns its tree; movable, not copyable. Every operation
 // that takes a Node REQUIRES a node of this document (or a null handle where
@@ -188,9 +58,9 @@ class Document {
   void DeclareNamespace(Node element, std::string_view prefix, std::string_view uri);
 
   // The prefix bound to `uri` in scope of the element, not hidden by a
-  // nearer declaration of the same prefix ("" for a default declaration).
-  // Returns whether one was found; `prefix` is set only then.
-  bool FindPrefix(Node element, std::string_view uri, std::string& prefix) const;
+  // nearer declaration of the same prefix ("" for a default declaration);
+  // nothing when `uri` is not bound there.
+  std::optional<std::string> FindPrefix(Node element, std::string_view uri) const;
 
   // A fresh prefix "NS<n>", n from the document's counter (1 first), skipping
   // prefixes already bound in scope of `scope` (may be null). The caller
@@ -230,15 +100,13 @@ class Document {
   std::string Serialize() const;
 
  private:
-  struct DocDeleter {
-    void operator()(_xmlDoc* doc) const;
+  struct Free {
+    void operator()(NodeHandle* doc) const;
   };
-  explicit Document(_xmlDoc* doc);
-  // Frees the element's children (and what the document knows of them) and
-  // makes `child` its only child.
-  void ReplaceChildren(_xmlNode* element, _xmlNode* child);
+  // Takes ownership of `doc`, a document node (null: no document).
+  explicit Document(NodeHandle* doc);
 
-  std::unique_ptr<_xmlDoc, DocDeleter> doc_;
+  std::unique_ptr<NodeHandle, Free> doc_;  // the document node
   int prefix_counter_ = 0;
 };
 

@@ -11,8 +11,8 @@
 #include <cstdlib>
 #include <string>
 
-#include "cli/locale_charset.h"
 #include "base/exception.h"
+#include "cli/locale_charset.h"
 
 namespace vorn {
 namespace {
@@ -181,17 +181,65 @@ TEST(CharsetTest, Utf8ToCharsetSubstitutesQuestionMarks) {
   EXPECT_THROW(Utf8ToCharset("a", "NO-SUCH-CHARSET"), EEncodingError);
 }
 
-TEST(CharsetTest, CharsetToUtf8IsStrict) {
-  std::string utf8;
-  size_t offset = 99;
-  EXPECT_TRUE(CharsetToUtf8("Perch\xE8", "ISO-8859-1", utf8, offset));
-  EXPECT_EQ(utf8, "Perch\xC3\xA8");
-  EXPECT_FALSE(CharsetToUtf8("ab\x80", "ASCII", utf8, offset));
-  EXPECT_EQ(offset, 2u);
-  EXPECT_FALSE(CharsetToUtf8("a\x82", "SHIFT_JIS", utf8, offset));  // truncated
-  EXPECT_EQ(offset, 1u);
-  EXPECT_FALSE(CharsetToUtf8("ok\xC3(", "UTF-8", utf8, offset));
-  EXPECT_EQ(offset, 2u);
+TEST(CharsetTest, CharsetDecoderIsStrict) {
+  struct Case {
+    const char* charset;
+    std::string bytes;
+    std::string utf8;  // what is converted before it stops
+    size_t used;
+    bool invalid;
+  };
+  const Case cases[] = {
+      {"ISO-8859-1", "Perch\xE8", "Perch\xC3\xA8", 6, false},
+      {"ASCII", "ab\x80", "ab", 2, true},
+      {"SHIFT_JIS", "a\x82", "a", 1, true},  // truncated
+      {"UTF-8", "ok\xC3(", "ok", 2, true},
+      {"UTF-8", "ok\xC3", "ok", 2, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.charset) + " " + c.bytes);
+    CharsetDecoder decoder(c.charset);
+    std::string utf8;
+    const CharsetDecoder::Result r = decoder.Decode(c.bytes, true, utf8);
+    EXPECT_EQ(utf8, c.utf8);
+    EXPECT_EQ(r.used, c.used);
+    EXPECT_EQ(r.invalid, c.invalid);
+  }
+  EXPECT_THROW(CharsetDecoder("NO-SUCH-CHARSET"), EEncodingError);
+}
+
+// A sequence, or a shift state, that spans two pieces of the input comes out
+// as if the input were converted whole.
+TEST(CharsetTest, CharsetDecoderCarriesOverBetweenPieces) {
+  struct Case {
+    const char* charset;
+    std::string first, second;
+    std::string utf8;
+  };
+  const Case cases[] = {
+      {"SHIFT_JIS", "a\x82",
+       "\xA0"
+       "b",
+       "a\xE3\x81\x82"
+       "b"},
+      {"ISO-2022-JP", "\x1B$B",
+       "F|\x1B(B"
+       "x",
+       "\xE6\x97\xA5"
+       "x"},
+      {"UTF-8", "a\xE2\x82", "\xAC", "a\xE2\x82\xAC"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.charset);
+    CharsetDecoder decoder(c.charset);
+    std::string utf8;
+    const CharsetDecoder::Result r1 = decoder.Decode(c.first, false, utf8);
+    EXPECT_FALSE(r1.invalid);
+    const CharsetDecoder::Result r2 =
+        decoder.Decode(c.first.substr(r1.used) + c.second, true, utf8);
+    EXPECT_FALSE(r2.invalid);
+    EXPECT_EQ(utf8, c.utf8);
+  }
 }
 
 TEST(CharsetTest, LocaleCharsetOfTheCLocaleIsUtf8) {

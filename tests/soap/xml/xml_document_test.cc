@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -224,21 +225,15 @@ TEST(XmlDocumentTest, NamespacedAttributesAndPrefixes) {
                                    "<SOAP-ENV:Body><w xmlns=\"http://tempuri.org/\"><n xmlns=\"" +
                                    kMessage + "\" xsi:nil=\"true\" plain=\"é&amp;&quot;\"/></w>" +
                                    kEnvelopeEnd);
-  std::string value;
-  ASSERT_TRUE(nil.GetAttribute("nil", kXsi, value));
-  EXPECT_EQ(value, "true");
-  EXPECT_FALSE(nil.GetAttribute("nil", "", value));
-  ASSERT_TRUE(nil.GetAttribute("plain", "", value));
-  EXPECT_EQ(value, "é&\"");
+  EXPECT_EQ(nil.GetAttribute("nil", kXsi), "true");
+  EXPECT_EQ(nil.GetAttribute("nil", ""), std::nullopt);
+  EXPECT_EQ(nil.GetAttribute("plain", ""), "é&\"");
 
-  std::string prefix;
-  ASSERT_TRUE(e.doc.FindPrefix(nil, kXsi, prefix));
-  EXPECT_EQ(prefix, "xsi");
-  ASSERT_TRUE(e.doc.FindPrefix(nil, kMessage, prefix));
-  EXPECT_EQ(prefix, "");
+  EXPECT_EQ(e.doc.FindPrefix(nil, kXsi), "xsi");
+  EXPECT_EQ(e.doc.FindPrefix(nil, kMessage), "");
   // kService is bound by wrapper's default declaration, hidden at `nil`.
-  EXPECT_FALSE(e.doc.FindPrefix(nil, kService, prefix));
-  EXPECT_FALSE(e.doc.FindPrefix(nil, "urn:undeclared", prefix));
+  EXPECT_EQ(e.doc.FindPrefix(nil, kService), std::nullopt);
+  EXPECT_EQ(e.doc.FindPrefix(nil, "urn:undeclared"), std::nullopt);
 
   e.doc.DeclareNamespace(wrapper, "NS1", kInvoice);
   e.doc.DeclareNamespace(nil, "NS3", kInvoice);
@@ -330,9 +325,7 @@ TEST(XmlDocumentTest, NavigatesAParsedReply) {
   EXPECT_EQ(r.FirstElementChild().NextElementSibling().Name(), "y");
   EXPECT_FALSE(r.FirstElementChild().NextElementSibling().HasChildNodes());
 
-  std::string value;
-  ASSERT_TRUE(r.GetAttribute("type", "urn:i", value));
-  EXPECT_EQ(value, "i:T");
+  EXPECT_EQ(r.GetAttribute("type", "urn:i"), "i:T");
   EXPECT_EQ(r.LookupNamespaceURI("i"), "urn:i");
   EXPECT_EQ(r.FirstElementChild().LookupNamespaceURI(""), kService);
   EXPECT_EQ(r.LookupNamespaceURI("s"), kEnv);
@@ -351,7 +344,7 @@ TEST(XmlDocumentTest, NavigatesAParsedReply) {
   EXPECT_EQ(null.Name(), "");
   EXPECT_EQ(null.Text(), "");
   EXPECT_FALSE(null.FirstChild());
-  EXPECT_FALSE(null.GetAttribute("a", "", value));
+  EXPECT_EQ(null.GetAttribute("a", ""), std::nullopt);
 }
 
 TEST(XmlDocumentTest, ParsesUtf16WithMarkAndUtf8WithoutDeclaration) {

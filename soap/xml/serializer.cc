@@ -1,0 +1,271 @@
+#include "soap/xml/serializer.h"
+
+#include <libxml/tree.h>
+
+#include <algorithm>
+#include <array>
+#include <bit>
+#include <cassert>
+#include <cstdint>
+#include <cstring>
+
+#include "base/byte_scan.h"
+#include "base/prefault.h"
+#include "soap/xml/library.h"
+#include "soap/xml/referenced_texts.h"
+
+namespace vorn::xml {
+namespace {
+
+// Replacement text per byte (length 0: the byte is written as it is). Each
+// entry is padded to 8 bytes so it is stored with one fixed-size copy.
+struct Escape {
+  char text[8];
+  uint8_t size;
+};
+using EscapeTable = std::array<Escape, 256>;
+
+constexpr EscapeTable MakeEscapeTable(bool attribute) {
+  EscapeTable t{};
+  const auto set = [&t](unsigned char c, std::string_view text) {
+    for (size_t i = 0; i < text.size(); ++i) t[c].text[i] = text[i];
+    t[c].size = static_cast<uint8_t>(text.size());
+  };
+  set('<', "&lt;");
+  set('>', "&gt;");
+  set('&', "&amp;");
+  set('\r', "&#13;");
+  if (attribute) {
+    set('"', "&quot;");
+    set('\n', "&#10;");
+    set('\t', "&#9;");
+  }
+  return t;
+}
+constexpr EscapeTable kTextEscapes = MakeEscapeTable(false);
+constexpr EscapeTable kAttributeEscapes = MakeEscapeTable(true);
+
+// The bytes that text escapes, for scanning a block at a time.
+constexpr ByteClass kTextSpecials{.listed = {'<', '>', '&', '\r'}, .listed_count = 4};
+
+constexpr bool ScanMatchesTable(const ByteClass& scanned, const EscapeTable& table) {
+  for (int b = 0; b < 256; ++b) {
+    if (scanned.Contains(static_cast<unsigned char>(b)) != (table[b].size != 0)) return false;
+  }
+  return true;
+}
+static_assert(ScanMatchesTable(kTextSpecials, kTextEscapes));
+
+// Writes the escape of `c` at `w` (8 bytes of room) and returns the end.
+inline char* PutEscape(const EscapeTable& table, unsigned char c, char* w) {
+  const Escape& e = table[c];
+  std::memcpy(w, e.text, sizeof e.text);
+  return w + e.size;
+}
+
+// Writes nodes as UTF-8 markup into one buffer that grows rarely: the text
+// of a large invoice is escaped in place with a table lookup per byte, with
+// no intermediate copies. Non-ASCII characters are written as they are.
+class Serializer {
+ public:
+  explicit Serializer(size_t size_guess) {
+    // Map a large buffer's pages in one go before they are first written.
+    const size_t size = size_guess + 64;
+    buf_.reserve(size);
+    if (size >= kPrefaultSize) PrepareForWriting(buf_.data(), size);
+    buf_.resize(size);
+  }
+
+  void Raw(std::string_view s) {
+    Room(s.size());
+    std::memcpy(buf_.data() + pos_, s.data(), s.size());
+    pos_ += s.size();
+  }
+
+  void Write(const xmlNode* node) {
+    switch (node->type) {
+      case XML_ELEMENT_NODE:
+        Element(node);
+        break;
+      case XML_TEXT_NODE:
+        Escaped(CharacterData(Wrap(node)), kTextEscapes);
+        break;
+      case XML_CDATA_SECTION_NODE:
+        Wrapped("<![CDATA[", node->content, "]]>");
+        break;
+      case XML_COMMENT_NODE:
+        Wrapped("<!--", node->content, "-->");
+        break;
+      case XML_ENTITY_REF_NODE:
+        Raw("&");
+        Raw(C(node->name));
+        Raw(";");
+        break;
+      case XML_PI_NODE:
+        Raw("<?");
+        Raw(C(node->name));
+        if (node->content != nullptr && node->content[0] != 0) {
+          Raw(" ");
+          Raw(C(node->content));
+        }
+        Raw("?>");
+        break;
+      case XML_DOCUMENT_NODE:
+      case XML_DOCUMENT_FRAG_NODE:
+        for (const xmlNode* c = node->children; c != nullptr; c = c->next) {
+          Write(c);
+          if (node->type == XML_DOCUMENT_NODE) Raw("\n");
+        }
+        break;
+      default:  // declarations and the like never enter a codec document
+        break;
+    }
+  }
+
+  std::string Take() {
+    buf_.resize(pos_);
+    return std::move(buf_);
+  }
+
+ private:
+  // Small enough that the room kept for the worst case stays small.
+  static constexpr size_t kChunk = 4 * 1024;
+  static constexpr size_t kLongestEscape = 8;
+  static constexpr size_t kPrefaultSize = 1 << 20;
+
+  // Makes room for `n` more bytes.
+  void Room(size_t n) {
+    if (pos_ + n > buf_.size()) buf_.resize(std::max(buf_.size() * 2, pos_ + n));
+  }
+
+  void Escaped(const xmlChar* text, const EscapeTable& table) {
+    if (text != nullptr) Escaped(std::string_view(C(text)), table);
+  }
+
+  void Escaped(std::string_view text, const EscapeTable& table) {
+    const auto* p = reinterpret_cast<const unsigned char*>(text.data());
+    size_t n = text.size();
+    while (n > 0) {
+      const size_t chunk = std::min(n, kChunk);
+      // Room for every byte escaped, plus one block written ahead.
+      Room(chunk * kLongestEscape + 16);
+      char* w = buf_.data() + pos_;
+      const unsigned char* end = p + chunk;
+      if (&table == &kTextEscapes) p = EscapeTextBlocks(p, end, w);
+      for (; p < end; ++p) {
+        if (table[*p].size == 0) {
+          *w++ = static_cast<char>(*p);
+        } else {
+          w = PutEscape(table, *p, w);
+        }
+      }
+      pos_ = static_cast<size_t>(w - buf_.data());
+      assert(pos_ <= buf_.size() && "the room made covers every byte escaped");
+      n -= chunk;
+    }
+  }
+
+  // Text content, 16 bytes at a time: a block without <, >, & or CR is
+  // copied whole; otherwise its bytes up to the first such character are
+  // kept and that character is escaped. Returns where the byte-wise tail
+  // starts (fewer than 16 bytes before `end`). REQUIRES: 16 bytes of room
+  // beyond the escaped text at `w`.
+  static const unsigned char* EscapeTextBlocks(const unsigned char* p, const unsigned char* end,
+                                               char*& w) {
+    while (static_cast<size_t>(end - p) >= kScanBlock) {
+      const char* block = reinterpret_cast<const char*>(p);
+      const unsigned mask = ScanBlock<kTextSpecials>(block);
+      std::memcpy(w, block, kScanBlock);
+      if (mask == 0) {
+        p += kScanBlock;
+        w += kScanBlock;
+        continue;
+      }
+      const int k = std::countr_zero(mask);
+      p += k;
+      w += k;
+      w = PutEscape(kTextEscapes, *p++, w);
+    }
+    return p;
+  }
+
+  void Wrapped(std::string_view open, const xmlChar* content, std::string_view close) {
+    Raw(open);
+    if (content != nullptr) Raw(C(content));
+    Raw(close);
+  }
+
+  void Name(const xmlNs* ns, const xmlChar* name) {
+    if (ns != nullptr && ns->prefix != nullptr) {
+      Raw(C(ns->prefix));
+      Raw(":");
+    }
+    Raw(C(name));
+  }
+
+  void Element(const xmlNode* node) {
+    Raw("<");
+    Name(node->ns, node->name);
+    for (const xmlNs* ns = node->nsDef; ns != nullptr; ns = ns->next) {
+      Raw(ns->prefix != nullptr ? " xmlns:" : " xmlns");
+      if (ns->prefix != nullptr) Raw(C(ns->prefix));
+      Raw("=\"");
+      Escaped(ns->href, kAttributeEscapes);
+      Raw("\"");
+    }
+    for (const xmlAttr* a = node->properties; a != nullptr; a = a->next) {
+      Raw(" ");
+      Name(a->ns, a->name);
+      Raw("=\"");
+      for (const xmlNode* c = a->children; c != nullptr; c = c->next) {
+        if (c->type == XML_TEXT_NODE) {
+          Escaped(c->content, kAttributeEscapes);
+        } else if (c->type == XML_ENTITY_REF_NODE) {
+          Raw("&");
+          Raw(C(c->name));
+          Raw(";");
+        }
+      }
+      Raw("\"");
+    }
+    if (node->children == nullptr) {
+      Raw("/>");
+      return;
+    }
+    Raw(">");
+    for (const xmlNode* c = node->children; c != nullptr; c = c->next) Write(c);
+    Raw("</");
+    Name(node->ns, node->name);
+    Raw(">");
+  }
+
+  std::string buf_;
+  size_t pos_ = 0;
+};
+
+// A guess at the serialized size of `node`, so the output buffer is
+// allocated about once: its character data plus room for escapes and markup.
+size_t SizeGuess(const xmlNode* node) {
+  size_t size = 64;
+  if (node->type == XML_TEXT_NODE || node->type == XML_CDATA_SECTION_NODE ||
+      node->type == XML_COMMENT_NODE) {
+    const size_t len = CharacterData(Wrap(node)).size();
+    return size + len + len / 2;
+  }
+  if (HoldsChildren(Wrap(node))) {
+    for (const xmlNode* c = node->children; c != nullptr; c = c->next) size += SizeGuess(c);
+  }
+  return size;
+}
+
+}  // namespace
+
+std::string WriteMarkup(Node node, std::string_view prefix) {
+  const xmlNode* n = Unwrap<xmlNode>(node);
+  Serializer out(prefix.size() + SizeGuess(n));
+  out.Raw(prefix);
+  out.Write(n);
+  return out.Take();
+}
+
+}  // namespace vorn::xml
