@@ -10,10 +10,10 @@
 #include <string_view>
 #include <vector>
 
+#include "service/registry/interface.h"
 #include "soap/converter.h"
 #include "soap/invocation.h"
 #include "transport/http_req_resp.h"
-#include "service/registry/interface.h"
 #include "transport/web_node.h"
 
 namespace vorn {
