@@ -2,8 +2,8 @@
 
 #include <mutex>
 
-#include "service/namespaces.h"
 #include "base/exception.h"
+#include "service/namespaces.h"
 #include "service/registry/invoke_registry.h"
 #include "service/registry/type_registry.h"
 
@@ -16,7 +16,7 @@ const std::string kNamespaceOption = "[Namespace=\"" + std::string(kMessageNames
 // remote object's generic entry point; reference counting acts on it.
 class IServiceProxy : public IService {
  public:
-  explicit IServiceProxy(THTTPRIO& rio) : rio_(rio) {}
+  explicit IServiceProxy(RioLink& rio) : rio_(rio) {}
 
   IInterface* QueryInterface(const Guid& iid) override {
     if (iid == Info().guid) {
@@ -54,7 +54,7 @@ class IServiceProxy : public IService {
         static_cast<InviaDocumentoResponse2*>(result.object.release()));
   }
 
-  THTTPRIO& rio_;
+  RioLink& rio_;
 };
 
 void RegisterInterface() {
@@ -74,7 +74,7 @@ void RegisterInterface() {
     }
     r.RegisterParamInfo(intf, m.name, result_name, "", kNamespaceOption, IS_NLBL);
   }
-  RegisterInterfaceProxy(intf, [](THTTPRIO& rio) -> IInvokable* { return new IServiceProxy(rio); });
+  RegisterInterfaceProxy(intf, [](RioLink& rio) -> IInvokable* { return new IServiceProxy(rio); });
 }
 
 void RegisterMessages() {
