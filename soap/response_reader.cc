@@ -4,13 +4,14 @@
 #include <string>
 #include <vector>
 
+#include "base/text_util.h"
 #include "service/registry/invoke_registry.h"
 #include "service/registry/option_text.h"
-#include "base/text_util.h"
 #include "service/registry/type_registry.h"
 #include "soap/base64.h"
 #include "soap/converter.h"
 #include "soap/soap_errors.h"
+#include "soap/xml/reply_limits.h"
 #include "soap/xml/xml_document.h"
 
 namespace vorn {
@@ -34,6 +35,23 @@ bool IsNil(Node node, bool simple) {
   std::string v;
   if (node.GetAttribute("nil", kXMLSchemaInstanceNS, v) && IsTrueText(v)) return true;
   return simple && node.GetAttribute("NULL", kXMLSchemaInstanceNS, v) && IsTrueText(v);
+}
+
+// Whitespace-only text between elements means nothing, whether or not the
+// parser kept it (it keeps it under xml:space="preserve", or as an element's
+// only content): the reader skips it everywhere.
+bool IsBlankText(Node node) {
+  if (node.Kind() != NodeKind::Text) return false;
+  const std::string v = node.Value();
+  return v.find_first_not_of(" \t\r\n") == std::string::npos;
+}
+
+// Whether `node` has a child node other than blank text.
+bool HasContent(Node node) {
+  for (Node c : node.Children()) {
+    if (!IsBlankText(c)) return true;
+  }
+  return false;
 }
 
 // The text of an entry of an array of simple values: its single text or
@@ -85,6 +103,8 @@ class ObjectReaderContext : public SoapObjectReader {
 
 void ResponseReader::Read(std::string_view reply, const TIntfMetaData& intf,
                           const TIntfMethEntry& method, TInvContext& ctx) {
+  // A reply that would cost the parser too much is refused before it is parsed.
+  if (auto breach = xml::ReplyLimitBreach(reply)) throw ESOAPDomConvertError(*breach);
   const xml::Document doc = xml::Document::Parse(reply);
   const Node env = doc.DocumentElement();
   if (!env) throw ESOAPDomConvertError("Invalid SOAP Response");
@@ -96,7 +116,7 @@ void ResponseReader::Read(std::string_view reply, const TIntfMetaData& intf,
     throw ESOAPDomConvertError(FormatMessage("DocumentElement %s:%s expected, %s:%s found",
                                              {expected, "Envelope", env_ns, env.LocalName()}));
   }
-  if (!env.HasChildNodes()) throw ESOAPDomConvertError("Invalid SOAP request");
+  if (!HasContent(env)) throw ESOAPDomConvertError("Invalid SOAP request");
   bool seen_header = false;
   bool seen_body = false;
   for (Node child : env.Children()) {
@@ -231,7 +251,9 @@ void ResponseReader::ReadObjectProperties(TRemotable& obj, Node node) {
     return;
   }
   std::vector<Node> children;
-  for (Node c : node.Children()) children.push_back(c);
+  for (Node c : node.Children()) {
+    if (!IsBlankText(c)) children.push_back(c);
+  }
   std::vector<bool> consumed(children.size(), false);
 
   for (const PropInfo& prop : props) {
@@ -325,7 +347,9 @@ ArrayValue ResponseReader::ReadArray(Node node, const TypeInfo* type) {
 
 Variant ResponseReader::ReadVariant(Node node) {
   if (IsNil(node, true)) return Variant::Null();
-  if (node.ChildCount() >= 2) {
+  size_t children = 0;
+  for (Node c : node.Children()) children += IsBlankText(c) ? 0 : 1;
+  if (children >= 2) {
     std::vector<Variant> items;
     for (Node c = node.FirstElementChild(); c; c = c.NextElementSibling()) {
       items.push_back(ReadVariant(c));

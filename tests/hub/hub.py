@@ -37,7 +37,8 @@ Hostile forms, for the tests of a client's limits:
   "drip": SECONDS                    (with any reply, raw included) send the
                                      reply one byte at a time, SECONDS apart
   "body_repeat": {"head": H, "unit": U, "count": N, "tail": T}
-                                     a body of H, then U N times, then T
+                                     a body of H, then U N times, then T;
+                                     "{n}" in U becomes 0, 1, 2...
 Presets: accepted, rejected, fault, notfound, html, plain, no-content-type,
 empty, drop, stall.
 """
@@ -278,8 +279,12 @@ def reply_bytes(reply):
         body = b"x" * int(reply["body_size"])
     elif "body_repeat" in reply:
         r = reply["body_repeat"]
-        body = b"".join([r.get("head", "").encode("utf-8"),
-                         r.get("unit", "").encode("utf-8") * int(r.get("count", 0)),
+        unit, count = r.get("unit", ""), int(r.get("count", 0))
+        if "{n}" in unit:
+            middle = "".join(unit.replace("{n}", str(i)) for i in range(count)).encode("utf-8")
+        else:
+            middle = unit.encode("utf-8") * count
+        body = b"".join([r.get("head", "").encode("utf-8"), middle,
                          r.get("tail", "").encode("utf-8")])
     else:
         body = reply.get("body", "").encode("utf-8")

@@ -1,0 +1,105 @@
+#!/usr/bin/env python3
+"""Time and memory of the vorn binary against hostile replies of the test hub.
+
+    python3 bench/hostile_replies.py [VORN_BINARY] [CASE...]
+
+For each case: the line vorn printed, its exit status, the elapsed and CPU
+seconds and the peak resident memory (from /usr/bin/time -v), next to the
+goal for a reply of that size: 2 s of CPU and 4 times its size plus 32 MiB.
+Runs only against the loopback hub; needs /usr/bin/time (Debian: time).
+"""
+
+import os
+import re
+import subprocess
+import sys
+import tempfile
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+REPO = os.path.normpath(os.path.join(HERE, ".."))
+sys.path.insert(0, os.path.join(REPO, "tests", "hub"))
+from hubctl import run_hub  # noqa: E402
+
+EXAMPLE = os.path.join(REPO, "examples", "IT01234567890_FPR99.xml")
+MIB = 1 << 20
+
+ENV_OPEN = '<s:Envelope xmlns:s="http://schemas.xmlsoap.org/soap/envelope/"><s:Body>'
+RESULT_OPEN = ('<InviaDocumentoRawResponse xmlns="http://tempuri.org/"><InviaDocumentoRawResult>'
+               '<Success>false</Success>')
+RESULT_CLOSE = '</InviaDocumentoRawResult></InviaDocumentoRawResponse></s:Body></s:Envelope>'
+
+
+def repeat(head, unit, count, tail):
+    return {"status": 200, "headers": {"Content-Type": "text/xml"},
+            "body_repeat": {"head": head, "unit": unit, "count": count, "tail": tail}}
+
+
+CASES = {
+    # The hub's ordinary answers.
+    "accepted": "accepted",
+    "rejected": "rejected",
+    # 60 MiB of empty elements.
+    "empty-elements-60MiB": repeat(ENV_OPEN + RESULT_OPEN, "<a/>", 60 * MIB // 4,
+                                   RESULT_CLOSE),
+    # 100,000 attributes on one element (about 1 MB).
+    "attributes-100000": repeat(ENV_OPEN + RESULT_OPEN + "<x", ' a{n}=""', 100000,
+                                "/>" + RESULT_CLOSE),
+    # The most a reply may hold: just under the node limit, as empty elements.
+    "empty-elements-99990": repeat(ENV_OPEN + RESULT_OPEN, "<a/>", 99990, RESULT_CLOSE),
+    # 190 elements with 256 attributes each (just under the node limit).
+    "attributes-256x190": repeat(ENV_OPEN + RESULT_OPEN,
+                                 "<x " + " ".join('a%d="v"' % i for i in range(256)) + "/>",
+                                 190, RESULT_CLOSE),
+    # A 60 MiB Xml text (shown on the console, as the reply says Success false).
+    "xml-text-60MiB": repeat(ENV_OPEN + RESULT_OPEN + "<Xml>", "x", 60 * MIB,
+                             "</Xml>" + RESULT_CLOSE),
+    # 49,990 error texts (two nodes each), each printed.
+    "errors-49990": repeat(ENV_OPEN + RESULT_OPEN + "<Errors>", "<string>E{n}</string>", 49990,
+                            "</Errors>" + RESULT_CLOSE),
+}
+
+
+def reply_size(case):
+    if isinstance(case, str):
+        return 1000
+    r = case["body_repeat"]
+    unit = r["unit"].replace("{n}", "99999")
+    return len(r["head"]) + len(unit) * r["count"] + len(r["tail"])
+
+
+def measure(vorn, name, case):
+    with run_hub(script=[case]) as hub, tempfile.TemporaryDirectory() as d:
+        out = os.path.join(d, "out")
+        timing = os.path.join(d, "time")
+        env = dict(os.environ, VORN_URL="http://127.0.0.1:%d/Service.svc" % hub.port,
+                   LC_ALL="C.UTF-8")
+        with open(out, "wb") as f:
+            status = subprocess.call(["/usr/bin/time", "-v", "-o", timing, vorn, "u", "p",
+                                      EXAMPLE], stdout=f, env=env, timeout=600)
+        with open(timing) as f:
+            t = f.read()
+        with open(out, "rb") as f:
+            first = f.readline().rstrip(b"\r\n").decode("utf-8", "replace")
+            lines = 1 + sum(1 for _ in f)
+    cpu = float(re.search(r"User time \(seconds\): ([\d.]+)", t).group(1)) + \
+        float(re.search(r"System time \(seconds\): ([\d.]+)", t).group(1))
+    rss = int(re.search(r"Maximum resident set size \(kbytes\): (\d+)", t).group(1)) * 1024
+    wall = re.search(r"Elapsed \(wall clock\) time \(h:mm:ss or m:ss\): ([\d:.]+)", t).group(1)
+    size = reply_size(case)
+    goal = 4 * size + 32 * MIB
+    print("%-22s status %d, %d line(s): %s" % (name, status, lines, first[:100]))
+    print("%-22s reply %.1f MiB, elapsed %s, CPU %.2f s, peak %.1f MiB (goal: CPU 2 s, "
+          "memory %.1f MiB)" % ("", size / MIB, wall, cpu, rss / MIB, goal / MIB))
+
+
+def main():
+    args = sys.argv[1:]
+    vorn = os.path.join(REPO, "build", "cli", "vorn")
+    if args and os.path.sep in args[0]:
+        vorn = args.pop(0)
+    for name in args or CASES:
+        measure(vorn, name, CASES[name])
+
+
+if __name__ == "__main__":
+    main()
