@@ -50,6 +50,13 @@ CASES = {
     "attributes-256x190": repeat(ENV_OPEN + RESULT_OPEN,
                                  "<x " + " ".join('a%d="v"' % i for i in range(256)) + "/>",
                                  190, RESULT_CLOSE),
+    # 190 nested elements declaring 128 namespaces each, with 128 prefixed
+    # attributes each whose prefixes are declared at the top (about 1 MB).
+    "namespaces-190x128": repeat(
+        ENV_OPEN + RESULT_OPEN,
+        "<e " + " ".join('xmlns:p{n}_%d="u"' % k for k in range(128)) + " " +
+        " ".join('p0_%d:a%d="v"' % (k, k) for k in range(128)) + ">", 190,
+        "</e>" * 190 + RESULT_CLOSE),
     # A 60 MiB Xml text (shown on the console, as the reply says Success false).
     "xml-text-60MiB": repeat(ENV_OPEN + RESULT_OPEN + "<Xml>", "x", 60 * MIB,
                              "</Xml>" + RESULT_CLOSE),

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <vector>
 
 namespace vorn::xml {
 namespace {
@@ -138,6 +139,8 @@ class Scanner {
   Family family_;
   size_t nodes_ = 0;
   size_t depth_ = 0;
+  size_t namespaces_ = 0;  // declared by the open elements
+  std::vector<size_t> open_declarations_;
 };
 
 // The encoding named by an XML declaration at the start, if any.
@@ -164,24 +167,45 @@ std::optional<std::string> Scanner<W, Big>::CheckDeclaration() const {
 template <size_t W, bool Big>
 std::optional<std::string> Scanner<W, Big>::Element(size_t& i) {
   size_t attributes = 0;
+  size_t declarations = 0;  // of namespaces: attributes named xmlns or xmlns:*
+  size_t word = i;          // where the last name in the tag starts
+  bool after_blank = false;
   uint32_t previous = 0;
   for (; i < u_.size(); ++i) {
     const uint32_t c = u_[i];
     if (c == '"' || c == '\'') {
       ++attributes;
+      if (At(word, "xmlns") &&
+          (u_[word + 5] == ':' || u_[word + 5] == '=' || IsBlank(u_[word + 5]))) {
+        ++declarations;
+      }
       for (++i; i < u_.size() && u_[i] != c; ++i) {
       }
     } else if (c == '>') {
       ++i;
       break;
+    } else if (IsBlank(c)) {
+      after_blank = true;
+    } else if (after_blank && c != '=') {
+      word = i;
+      after_blank = false;
     }
     previous = c;
   }
   if (attributes > limits_.max_attributes) {
     return "more than " + std::to_string(limits_.max_attributes) + " attributes on one element";
   }
-  if (previous != '/' && ++depth_ > limits_.max_depth) {
-    return "elements nested more than " + std::to_string(limits_.max_depth) + " deep";
+  // Every prefixed name is looked up through the declarations in scope.
+  if (namespaces_ + declarations > limits_.max_namespaces) {
+    return "more than " + std::to_string(limits_.max_namespaces) +
+           " namespace declarations in scope";
+  }
+  if (previous != '/') {
+    if (++depth_ > limits_.max_depth) {
+      return "elements nested more than " + std::to_string(limits_.max_depth) + " deep";
+    }
+    open_declarations_.push_back(declarations);
+    namespaces_ += declarations;
   }
   return AddNodes(1 + 2 * attributes);
 }
@@ -206,6 +230,10 @@ std::optional<std::string> Scanner<W, Big>::Run() {
     std::optional<std::string> bad;
     if (At(i, "</")) {
       if (depth_ > 0) --depth_;
+      if (!open_declarations_.empty()) {
+        namespaces_ -= open_declarations_.back();
+        open_declarations_.pop_back();
+      }
       i = After(i + 2, ">");
     } else if (At(i, "<!--")) {
       bad = AddNodes(1);

@@ -1,9 +1,11 @@
 // Limits on what a reply may ask of the parser, checked before it is parsed.
 //
 // Building a document costs memory per node and, for the attributes of one
-// element, time that grows with the square of their number. A fast scan of
-// the reply bytes counts nodes, attributes per element and nesting depth,
-// so that a reply that would exceed them is refused before that work.
+// element, time that grows with the square of their number; looking up a
+// prefix costs time in proportion to the namespace declarations in scope. A
+// fast scan of the reply bytes counts nodes, attributes per element, nesting
+// depth and declarations in scope, so that a reply that would exceed them is
+// refused before that work.
 #pragma once
 
 #include <cstddef>
@@ -23,6 +25,9 @@ struct ReplyLimits {
   size_t max_attributes = 256;
   // Elements open at once.
   size_t max_depth = 256;
+  // Namespace declarations made by the elements open at once: the parser
+  // looks every prefixed name up through them.
+  size_t max_namespaces = 256;
 };
 
 // Scans `bytes` (UTF-8 or another ASCII-compatible encoding, UTF-16 or
@@ -32,7 +37,7 @@ struct ReplyLimits {
 // those families is refused too, since its bytes cannot be scanned. Bytes
 // that are not well-formed XML are counted as far as the scan can make
 // sense of them; the parser then reports them. Linear in the size of
-// `bytes`; allocates nothing unless it refuses.
+// `bytes`.
 std::optional<std::string> ReplyLimitBreach(std::string_view bytes, const ReplyLimits& limits = {});
 
 }  // namespace vorn::xml

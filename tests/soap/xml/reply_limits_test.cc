@@ -28,7 +28,7 @@ std::string Wide(std::string_view ascii, size_t width, bool big, bool bom) {
   return out;
 }
 
-const ReplyLimits kSmall{.max_nodes = 10, .max_attributes = 3, .max_depth = 4};
+const ReplyLimits kSmall{.max_nodes = 10, .max_attributes = 3, .max_depth = 4, .max_namespaces = 2};
 
 TEST(ReplyLimitsTest, CountsNodesAttributesAndDepth) {
   const struct {
@@ -49,6 +49,11 @@ TEST(ReplyLimitsTest, CountsNodesAttributesAndDepth) {
       {"<a p='1' q='2'><b r='1' s='2'/></a>", std::nullopt},  // 2 elements + 4 attributes
       {"<a p='1' q='2' r='3'><b s='1' t='2'/></a>", "Reply refused: more than 10 nodes"},
       {"<a><b><c><d><e/></d></c></b></a>", std::nullopt},
+      {"<a xmlns='u' xmlns:p='v'><p:b/></a>", std::nullopt},
+      {"<a xmlns='u' xmlns:p = 'v'><b xmlns:q='w'/></a>",
+       "Reply refused: more than 2 namespace declarations in scope"},
+      {"<a xmlns:p='u'></a><b xmlns:q='v' xmlns:r='w'/>", std::nullopt},  // a's went out of scope
+      {"<a xmlnsx='u' axmlns:p='v' c='xmlns:'><b xmlns:q='w'/></a>", std::nullopt},
       {"<a><b><c><d><e></e></d></c></b></a>", "Reply refused: elements nested more than 4 deep"},
       {Repeat("<a></a>", 5), std::nullopt},  // depth goes down again
       // Markup inside comments, CDATA and values is no markup.
@@ -107,6 +112,17 @@ TEST(ReplyLimitsTest, DefaultsRefuseTheCostlyRepliesOnly) {
             "Reply refused: elements nested more than 256 deep");
   EXPECT_EQ(ReplyLimitBreach(head + "<Xml>" + std::string(1 << 20, 'x') + "</Xml>" + tail),
             std::nullopt);
+  // Prefixes looked up through thousands of declarations in scope.
+  std::string nested;
+  for (int level = 0; level < 190; ++level) {
+    nested += "<e";
+    for (int k = 0; k < 128; ++k) {
+      nested += " xmlns:p" + std::to_string(level) + "_" + std::to_string(k) + "='u'";
+    }
+    nested += ">";
+  }
+  EXPECT_EQ(ReplyLimitBreach(head + nested + tail),
+            "Reply refused: more than 256 namespace declarations in scope");
 }
 
 }  // namespace
