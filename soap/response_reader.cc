@@ -398,19 +398,25 @@ void ResponseReader::ProcessFault(Node fault) {
   } else if (reason) {
     message = SingleNodeText(reason);
   }
-  if (message.empty()) message = detail ? detail.Xml() : fault.Xml();
-  ERemotableException e(message);
-  if (soap12) {
-    e.FaultReasonLang = lang;
-    if (code) e.FaultCode = code.Xml();
-    if (node_el) e.FaultNode = node_el.Text();
-    if (role) e.FaultRole = role.Text();
-  } else {
-    if (actor) e.FaultActor = actor.Text();
-    if (code) e.FaultCode = code.Text();
-  }
-  if (detail) e.FaultDetail = detail.Xml();
-  throw e;
+  // A fault's texts can be as large as the reply: each is made once, and the
+  // exception is built where it is thrown, never copied.
+  std::string detail_xml = detail ? detail.Xml() : std::string();
+  if (message.empty()) message = detail ? detail_xml : fault.Xml();
+  auto make = [&] {
+    ERemotableException e(std::move(message));
+    if (soap12) {
+      e.FaultReasonLang = lang;
+      if (code) e.FaultCode = code.Xml();
+      if (node_el) e.FaultNode = node_el.Text();
+      if (role) e.FaultRole = role.Text();
+    } else {
+      if (actor) e.FaultActor = actor.Text();
+      if (code) e.FaultCode = code.Text();
+    }
+    if (detail) e.FaultDetail = std::move(detail_xml);
+    return e;
+  };
+  throw make();
 }
 
 }  // namespace
