@@ -73,6 +73,14 @@ CASES = {
     "untrusted-issuer": ("accepted", {"tls": True}, "https://127.0.0.1:%d/Service.svc"),
     "expired-certificate": ("accepted", {"tls_expired": True}, "https://127.0.0.1:%d/Service.svc"),
     "wrong-host-name": ("accepted", {"tls_wrong_host": True}, "https://127.0.0.1:%d/Service.svc"),
+    # 60 MiB SOAP faults: the text, the detail (message and FaultDetail),
+    # the whole fault (message).
+    "faultstring-60MiB": repeat(ENV_OPEN + "<s:Fault><faultcode>s:Server</faultcode><faultstring>",
+                                "x", 60 * MIB, "</faultstring></s:Fault></s:Body></s:Envelope>"),
+    "fault-detail-60MiB": repeat(ENV_OPEN + "<s:Fault><faultstring/><detail>", "x", 60 * MIB,
+                                 "</detail></s:Fault></s:Body></s:Envelope>"),
+    "fault-other-60MiB": repeat(ENV_OPEN + "<s:Fault><x>", "x", 60 * MIB,
+                                "</x></s:Fault></s:Body></s:Envelope>"),
     # 49,990 error texts (two nodes each), each printed.
     "errors-49990": repeat(ENV_OPEN + RESULT_OPEN + "<Errors>", "<string>E{n}</string>", 49990,
                             "</Errors>" + RESULT_CLOSE),
