@@ -39,6 +39,47 @@ void WriteOrThrow(int fd, const char* data, size_t size) {
   if (err != 0) throw EInOutError(InOutErrorText(err), err);
 }
 
+constexpr std::string_view kReplacement = "\xEF\xBF\xBD";  // U+FFFD
+constexpr std::string_view kLineEnd = "\r\n";
+
+// The length of the control character at `i` that ConsoleSafeText replaces
+// (1 for C0, 2 for the UTF-8 form of C1), or 0.
+size_t UnsafeControlAt(std::string_view s, size_t i) {
+  const auto b = static_cast<unsigned char>(s[i]);
+  if (b < 0x20) {
+    if (b == '\t' || b == '\n') return 0;
+    if (b == '\r' && i + 1 < s.size() && s[i + 1] == '\n') return 0;
+    return 1;
+  }
+  if (b == 0xC2 && i + 1 < s.size()) {
+    const auto next = static_cast<unsigned char>(s[i + 1]);
+    if (next >= 0x80 && next <= 0x9F) return 2;
+  }
+  return 0;
+}
+
+// ConsoleSafeText into `out`; false (and `out` untouched) when `utf8` is
+// safe as it is.
+bool MakeSafe(std::string_view utf8, std::string& out) {
+  bool changed = false;
+  size_t done = 0;  // utf8[0, done) is in `out`
+  for (size_t i = 0; i < utf8.size(); ++i) {
+    const size_t n = UnsafeControlAt(utf8, i);
+    if (n == 0) continue;
+    if (!changed) {
+      out.clear();
+      out.reserve(utf8.size() + 16);
+      changed = true;
+    }
+    out.append(utf8, done, i - done);
+    out += kReplacement;
+    done = i + n;
+    i = done - 1;
+  }
+  if (changed) out.append(utf8, done);
+  return changed;
+}
+
 }  // namespace
 
 Console::Console(int fd) : fd_(fd) {}
@@ -60,16 +101,25 @@ void Console::Start() {
   started_ = true;
 }
 
+std::string ConsoleSafeText(std::string_view utf8) {
+  std::string out;
+  return MakeSafe(utf8, out) ? out : std::string(utf8);
+}
+
 void Console::WriteLine(std::string_view utf8) {
   Start();
-  std::string bytes = Utf8ToCharset(utf8, charset_);
-  bytes += "\r\n";
+  // The line and its end go out separately, so that a long line is not
+  // copied once more to add two bytes.
+  std::string safe;
+  const std::string bytes = Utf8ToCharset(MakeSafe(utf8, safe) ? safe : utf8, charset_);
   if (terminal_) {
     Flush();
     WriteOrThrow(fd_, bytes.data(), bytes.size());
+    WriteOrThrow(fd_, kLineEnd.data(), kLineEnd.size());
     return;
   }
   Append(bytes.data(), bytes.size());
+  Append(kLineEnd.data(), kLineEnd.size());
 }
 
 // Adds `data` to the buffer, writing out each full 128 bytes. Whole blocks
@@ -119,7 +169,7 @@ void WriteFatalDiagnostic(int fd, const Exception& e, std::string_view program_n
   char address[32];
   std::snprintf(address, sizeof address, "%016" PRIXPTR, here - base);
 
-  const std::string& message = e.Message();
+  const std::string message = ConsoleSafeText(e.Message());
   const bool add_stop = !message.empty() && message.back() != '.';
   const std::string text = "Exception " + e.ClassName() + " in module " +
                            std::string(program_name) + " at " + address + ".\r\n" + message +

@@ -17,7 +17,7 @@ const std::string kNamespaceOption = "[Namespace=\"" + std::string(kMessageNames
 // remote object's generic entry point; reference counting acts on it.
 class IServiceProxy : public IService {
  public:
-  explicit IServiceProxy(THTTPRIO& rio) : rio_(rio) {}
+  explicit IServiceProxy(RioLink& rio) : rio_(rio) {}
 
   IInterface* QueryInterface(const Guid& iid) override {
     if (iid == Info().guid) {
@@ -55,7 +55,7 @@ class IServiceProxy : public IService {
         static_cast<InviaDocumentoResponse2*>(result.object.release()));
   }
 
-  THTTPRIO& rio_;
+  RioLink& rio_;
 };
 
 void RegisterInterface() {
@@ -75,7 +75,7 @@ void RegisterInterface() {
     }
     r.RegisterParamInfo(intf, m.name, result_name, "", kNamespaceOption, IS_NLBL);
   }
-  RegisterInterfaceProxy(intf, [](THTTPRIO& rio) -> IInvokable* { return new IServiceProxy(rio); });
+  RegisterInterfaceProxy(intf, [](RioLink& rio) -> IInvokable* { return new IServiceProxy(rio); });
 }
 
 // The message types, in three steps that stand among the model's own

@@ -13,6 +13,7 @@
 #include "soap/base64.h"
 #include "soap/converter.h"
 #include "soap/soap_errors.h"
+#include "soap/xml/reply_limits.h"
 #include "soap/xml/xml_document.h"
 
 namespace vorn {
@@ -46,6 +47,23 @@ bool IsNil(Node node, bool simple) {
   if (!simple) return false;
   const auto v = node.GetAttribute("NULL", kXMLSchemaInstanceNS);
   return v && IsTrueText(*v);
+}
+
+// Whitespace-only text between elements means nothing, whether or not the
+// parser kept it (it keeps it under xml:space="preserve", or as an element's
+// only content): the reader skips it everywhere.
+bool IsBlankText(Node node) {
+  if (node.Kind() != NodeKind::Text) return false;
+  const std::string v = node.Value();
+  return v.find_first_not_of(" \t\r\n") == std::string::npos;
+}
+
+// Whether `node` has a child node other than blank text.
+bool HasContent(Node node) {
+  for (Node c : node.Children()) {
+    if (!IsBlankText(c)) return true;
+  }
+  return false;
 }
 
 // The text of an entry of an array of simple values: its single text or
@@ -104,6 +122,8 @@ class ObjectReaderContext : public SoapObjectReader {
 
 void ResponseReader::Read(std::string_view reply, const TIntfMetaData& intf,
                           const TIntfMethEntry& method, TInvContext& ctx) {
+  // A reply that would cost the parser too much is refused before it is parsed.
+  if (auto breach = xml::ReplyLimitBreach(reply)) throw ESOAPDomConvertError(*breach);
   const xml::Document doc = xml::Document::Parse(reply);
   const Node env = doc.DocumentElement();
   if (!env) throw ESOAPDomConvertError("Invalid SOAP Response");
@@ -115,7 +135,7 @@ void ResponseReader::Read(std::string_view reply, const TIntfMetaData& intf,
     throw ESOAPDomConvertError(FormatMessage("DocumentElement %s:%s expected, %s:%s found",
                                              {expected, "Envelope", env_ns, env.LocalName()}));
   }
-  if (!env.HasChildNodes()) throw ESOAPDomConvertError("Invalid SOAP request");
+  if (!HasContent(env)) throw ESOAPDomConvertError("Invalid SOAP request");
   bool seen_header = false;
   bool seen_body = false;
   for (Node child : env.Children()) {
@@ -267,7 +287,9 @@ void ResponseReader::ReadObjectProperties(TRemotable& obj, Node node) {
     return;
   }
   std::vector<Node> children;
-  for (Node c : node.Children()) children.push_back(c);
+  for (Node c : node.Children()) {
+    if (!IsBlankText(c)) children.push_back(c);
+  }
   std::vector<bool> consumed(children.size(), false);
 
   for (const WireProperty& wire : plan->props) {
@@ -381,7 +403,9 @@ ArrayValue ResponseReader::ReadArray(Node node, const TypeInfo* type) {
 
 Variant ResponseReader::ReadVariant(Node node) {
   if (IsNil(node, true)) return Variant::Null();
-  if (node.ChildCount() >= 2) {
+  size_t children = 0;
+  for (Node c : node.Children()) children += IsBlankText(c) ? 0 : 1;
+  if (children >= 2) {
     std::vector<Variant> items;
     for (Node c = node.FirstElementChild(); c; c = c.NextElementSibling()) {
       items.push_back(ReadVariant(c));
@@ -431,19 +455,25 @@ void ResponseReader::ProcessFault(Node fault) {
   } else if (reason) {
     message = SingleNodeText(reason);
   }
-  if (message.empty()) message = detail ? detail.Xml() : fault.Xml();
-  ERemotableException e(message);
-  if (soap12) {
-    e.FaultReasonLang = lang;
-    if (code) e.FaultCode = code.Xml();
-    if (node_el) e.FaultNode = node_el.Text();
-    if (role) e.FaultRole = role.Text();
-  } else {
-    if (actor) e.FaultActor = actor.Text();
-    if (code) e.FaultCode = code.Text();
-  }
-  if (detail) e.FaultDetail = StandaloneXml(detail);
-  throw e;
+  // A fault's texts can be as large as the reply: each is made once, and the
+  // exception is built where it is thrown, never copied.
+  std::string detail_xml = detail ? StandaloneXml(detail) : std::string();
+  if (message.empty()) message = detail ? detail_xml : fault.Xml();
+  auto make = [&] {
+    ERemotableException e(std::move(message));
+    if (soap12) {
+      e.FaultReasonLang = lang;
+      if (code) e.FaultCode = code.Xml();
+      if (node_el) e.FaultNode = node_el.Text();
+      if (role) e.FaultRole = role.Text();
+    } else {
+      if (actor) e.FaultActor = actor.Text();
+      if (code) e.FaultCode = code.Text();
+    }
+    if (detail) e.FaultDetail = std::move(detail_xml);
+    return e;
+  };
+  throw make();
 }
 
 }  // namespace

@@ -19,6 +19,7 @@
 #include "base/text_util.h"
 #include "service/registry/invoke_registry.h"
 #include "transport/http_errors.h"
+#include "transport/masked_url.h"
 
 namespace vorn {
 namespace {
@@ -27,6 +28,10 @@ using Clock = std::chrono::steady_clock;
 
 constexpr int64_t kReplyCap = int64_t{64} * 1024 * 1024;
 constexpr int64_t kDefaultTimeoutMs = 60000;
+// Defaults of the bounds on a whole exchange (see THTTPReqResp::TotalTimeout).
+constexpr int64_t kDefaultTotalTimeoutMs = 30 * 60 * 1000;
+constexpr int64_t kDefaultMinTransferRate = 1024;
+constexpr int64_t kDefaultMinRateGraceMs = 30000;
 constexpr long kReceiveBufferSize = 128 * 1024;
 constexpr long kUploadBufferSize = 512 * 1024;
 // Longest single wait for socket activity; keeps the loop responsive while
@@ -43,6 +48,9 @@ constexpr int kErrClientCertNeeded = 12044;
 constexpr int kErrHeaderNotFound = 12150;
 constexpr int kErrInvalidServerResponse = 12152;
 constexpr int kErrSecureChannel = 12175;
+constexpr int kErrCertDateInvalid = 12037;
+constexpr int kErrCertNameInvalid = 12038;
+constexpr int kErrCertInvalidCA = 12045;
 
 constexpr const char* kHeaderNotFoundText = "The requested header was not found";
 constexpr const char* kNoUrlText =
@@ -84,6 +92,49 @@ int FailureCode(CURLcode rc) {
       return kErrSecureChannel;
     default:
       return kErrInternal;
+  }
+}
+
+// OpenSSL's certificate verification results (X509_V_ERR_*), as libcurl
+// reports them after a failed verification.
+constexpr long kX509UnableToGetIssuerCert = 2;
+constexpr long kX509CertNotYetValid = 9;
+constexpr long kX509CertHasExpired = 10;
+constexpr long kX509DepthZeroSelfSigned = 18;
+constexpr long kX509SelfSignedInChain = 19;
+constexpr long kX509UnableToGetIssuerLocally = 20;
+constexpr long kX509UnableToVerifyLeaf = 21;
+constexpr long kX509CertUntrusted = 27;
+constexpr long kX509HostnameMismatch = 62;
+constexpr long kX509IpAddressMismatch = 64;
+
+// libcurl's verification result before it has stored OpenSSL's (1, "not
+// OK"); it stays so when libcurl's own host-name check fails.
+constexpr long kVerifyNotStored = 1;
+
+// The failure code of a server certificate that did not verify, from
+// OpenSSL's verification result. A chain that OpenSSL accepted (or whose
+// result libcurl had not stored yet because its host-name check failed
+// first) means the host name did not match.
+int CertificateFailureCode(long verify_result) {
+  switch (verify_result) {
+    case 0:
+    case kVerifyNotStored:
+    case kX509HostnameMismatch:
+    case kX509IpAddressMismatch:
+      return kErrCertNameInvalid;
+    case kX509CertHasExpired:
+    case kX509CertNotYetValid:
+      return kErrCertDateInvalid;
+    case kX509UnableToGetIssuerCert:
+    case kX509DepthZeroSelfSigned:
+    case kX509SelfSignedInChain:
+    case kX509UnableToGetIssuerLocally:
+    case kX509UnableToVerifyLeaf:
+    case kX509CertUntrusted:
+      return kErrCertInvalidCA;
+    default:
+      return kErrSecureChannel;
   }
 }
 
@@ -185,11 +236,18 @@ struct Exchange {
   bool headers_done = false;  // the header block of a final reply has ended
   bool have_content_type = false;
   std::string content_type;
+  std::string content_length;  // the value of the Content-Length headers, when they agree
+  bool length_conflict = false;
   // Outcome.
   bool connected = false;
+  Clock::time_point start;       // of the call
+  Clock::time_point send_start;  // of the request, once connected
+  Clock::time_point reply_start;
+  bool reply_started = false;  // a first byte of the reply has arrived
   Clock::time_point last_activity;
   bool stalled = false;
-  bool too_large = false;  // reply body over the cap
+  std::string bound_broken;  // what an exchange bound found, when one did
+  bool too_large = false;    // reply body over the cap
   std::exception_ptr callback_error;
   CURLcode result = CURLE_OK;
   char error_buffer[CURL_ERROR_SIZE] = {};
@@ -265,6 +323,26 @@ bool EndOfHeaders(Exchange& ex) {
   return true;
 }
 
+// Adds the value of one Content-Length header (a comma-separated list) to
+// what the reply announced so far; false when two lengths differ. libcurl
+// would take the last one; a reply that announces two lengths is refused.
+bool AgreeingLength(std::string_view value, Exchange& ex) {
+  while (true) {
+    size_t comma = value.find(',');
+    std::string_view item = Trim(value.substr(0, comma));
+    if (!item.empty()) {
+      item.remove_prefix(std::min(item.find_first_not_of('0'), item.size() - 1));
+      if (ex.content_length.empty()) {
+        ex.content_length = std::string(item);
+      } else if (item != ex.content_length) {
+        return false;
+      }
+    }
+    if (comma == std::string_view::npos) return true;
+    value.remove_prefix(comma + 1);
+  }
+}
+
 size_t ReadHeader(char* data, size_t size, size_t count, void* user) {
   auto& ex = *static_cast<Exchange*>(user);
   size_t len = size * count;
@@ -275,14 +353,20 @@ size_t ReadHeader(char* data, size_t size, size_t count, void* user) {
     ex.headers_done = false;
     ex.have_content_type = false;
     ex.content_type.clear();
+    ex.content_length.clear();
   } else if (line.empty()) {
     if (!ex.headers_done && !EndOfHeaders(ex)) return 0;
-  } else if (!ex.headers_done && !ex.have_content_type) {
+  } else if (!ex.headers_done) {
     size_t colon = line.find(':');
-    if (colon != std::string_view::npos &&
-        EqualsIgnoreCase(Trim(line.substr(0, colon)), "content-type")) {
+    if (colon == std::string_view::npos) return len;
+    std::string_view name = Trim(line.substr(0, colon));
+    if (!ex.have_content_type && EqualsIgnoreCase(name, "content-type")) {
       ex.content_type = std::string(Trim(line.substr(colon + 1)));
       ex.have_content_type = true;
+    } else if (EqualsIgnoreCase(name, "content-length") &&
+               !AgreeingLength(line.substr(colon + 1), ex)) {
+      ex.length_conflict = true;
+      return 0;
     }
   }
   return len;
@@ -319,6 +403,7 @@ int Connected(void* user, char*, char*, int, int) {
   auto& ex = *static_cast<Exchange*>(user);
   ex.connected = true;
   ex.last_activity = Clock::now();
+  ex.send_start = ex.last_activity;
   return CURL_PREREQFUNC_OK;
 }
 
@@ -333,8 +418,8 @@ std::string ActionText(const THTTPReqResp& node) {
 }
 
 [[noreturn]] void RaisePlatform(const THTTPReqResp& node, const std::string& text, int code) {
-  throw ESOAPHTTPException(text + " - URL:" + node.URL() + " - SOAPAction:" + ActionText(node),
-                           code);
+  throw ESOAPHTTPException(
+      text + " - URL:" + MaskedURL(node.URL()) + " - SOAPAction:" + ActionText(node), code);
 }
 
 [[noreturn]] void RaiseCurl(const THTTPReqResp& node, CURLcode rc) {
@@ -525,23 +610,71 @@ class Attached {
   HttpConnection& c_;
 };
 
+int64_t MsBetween(Clock::time_point from, Clock::time_point to) {
+  return std::chrono::duration_cast<std::chrono::milliseconds>(to - from).count();
+}
+
+// A property of the exchange bounds: its default at 0, -1 (off) below 0.
+int64_t BoundOf(int32_t value, int64_t default_value) {
+  if (value == 0) return default_value;
+  return value > 0 ? value : -1;
+}
+
+// Checks the bounds on the whole exchange (THTTPReqResp::TotalTimeout and
+// MinTransferRate); sets `ex.bound_broken` when one is broken. Returns the
+// longest wait before they must be looked at again.
+int64_t CheckBounds(Exchange& ex, const Progress& now, Clock::time_point t) {
+  const THTTPReqResp& node = *ex.node;
+  int64_t wait = kMaxPollMs;
+  const int64_t total = BoundOf(node.TotalTimeout, kDefaultTotalTimeoutMs);
+  if (total >= 0) {
+    const int64_t elapsed = MsBetween(ex.start, t);
+    if (elapsed >= total) {
+      ex.bound_broken = "the exchange lasted more than " + std::to_string(total) + " ms";
+      return 0;
+    }
+    wait = std::min(wait, total - elapsed);
+  }
+  const int64_t rate = BoundOf(node.MinTransferRate, kDefaultMinTransferRate);
+  const int64_t grace =
+      std::max<int64_t>(BoundOf(node.MinRateGracePeriod, kDefaultMinRateGraceMs), 0);
+  if (rate < 0 || !ex.connected) return wait;
+  // The request is measured while it goes out, the reply from its first byte.
+  const bool sending = now.sent < static_cast<int64_t>(ex.body.size());
+  const int64_t bytes = sending ? now.sent : now.moved - now.sent;
+  if (!sending && !ex.reply_started) {
+    if (bytes == 0) return wait;  // awaiting the reply: the receive time-out applies
+    ex.reply_started = true;
+    ex.reply_start = t;
+  }
+  const int64_t elapsed = MsBetween(sending ? ex.send_start : ex.reply_start, t);
+  if (elapsed >= grace && bytes * 1000 < rate * elapsed) {
+    ex.bound_broken = std::string(sending ? "the request went out" : "the reply came in") +
+                      " at less than " + std::to_string(rate) + " bytes per second";
+    return 0;
+  }
+  return wait;
+}
+
 // How long to wait for socket activity before looking again. Sets
 // `ex.stalled` when no byte has moved for the time-out of the current phase
-// (sending the request, or awaiting and reading the reply).
+// (sending the request, or awaiting and reading the reply), and
+// `ex.bound_broken` when a bound on the whole exchange is broken.
 int64_t NextWait(Exchange& ex, Progress& last) {
-  if (!ex.connected) return kMaxPollMs;  // connecting is bounded by libcurl's time-out
-  Progress now = ProgressOf(ex.easy);
+  Progress now = ex.connected ? ProgressOf(ex.easy) : Progress{};
   Clock::time_point t = Clock::now();
+  const int64_t bound_wait = CheckBounds(ex, now, t);
+  if (!ex.bound_broken.empty()) return 0;
+  if (!ex.connected) return bound_wait;  // connecting is bounded by libcurl's time-out
   if (now.moved != last.moved) {
     last = now;
     ex.last_activity = t;
   }
   bool request_sent = now.sent >= static_cast<int64_t>(ex.body.size());
   int64_t limit = TimeoutMs(request_sent ? ex.node->ReceiveTimeout : ex.node->SendTimeout);
-  int64_t idle =
-      std::chrono::duration_cast<std::chrono::milliseconds>(t - ex.last_activity).count();
+  int64_t idle = MsBetween(ex.last_activity, t);
   if (idle >= limit) ex.stalled = true;
-  return std::min(limit - idle, kMaxPollMs);
+  return std::min(limit - idle, bound_wait);
 }
 
 // Drives the transfer to its end, or until it stalls.
@@ -556,7 +689,7 @@ void RunTransfer(HttpConnection& conn, Exchange& ex) {
     if (mc != CURLM_OK) RaiseMulti(node, mc);
     if (running == 0) break;
     int64_t wait = NextWait(ex, last);
-    if (ex.stalled) return;
+    if (ex.stalled || !ex.bound_broken.empty()) return;
     long curl_wait = -1;
     if (curl_multi_timeout(multi, &curl_wait) == CURLM_OK && curl_wait >= 0) {
       wait = std::min<int64_t>(wait, curl_wait);
@@ -574,7 +707,21 @@ void RunTransfer(HttpConnection& conn, Exchange& ex) {
 [[noreturn]] void RaiseTransferFailure(const Exchange& ex) {
   const THTTPReqResp& node = *ex.node;
   if (ex.stalled) RaiseCurl(node, CURLE_OPERATION_TIMEDOUT);
+  if (!ex.bound_broken.empty()) {
+    RaisePlatform(
+        node,
+        std::string(curl_easy_strerror(CURLE_OPERATION_TIMEDOUT)) + " (" + ex.bound_broken + ")",
+        kErrTimeout);
+  }
   CURLcode rc = ex.result != CURLE_OK ? ex.result : CURLE_WEIRD_SERVER_REPLY;
+  if (rc == CURLE_PEER_FAILED_VERIFICATION) {
+    long verify_result = 0;
+    if (curl_easy_getinfo(ex.easy, CURLINFO_SSL_VERIFYRESULT, &verify_result) != CURLE_OK) {
+      verify_result = -1;
+    }
+    const char* text = ex.error_buffer[0] != '\0' ? ex.error_buffer : curl_easy_strerror(rc);
+    RaisePlatform(node, text, CertificateFailureCode(verify_result));
+  }
   if (ex.error_buffer[0] != '\0') RaisePlatform(node, ex.error_buffer, FailureCode(rc));
   RaiseCurl(node, rc);
 }
@@ -584,10 +731,15 @@ void RunTransfer(HttpConnection& conn, Exchange& ex) {
 void CheckReply(const Exchange& ex) {
   const THTTPReqResp& node = *ex.node;
   if (ex.callback_error) std::rethrow_exception(ex.callback_error);
-  if (ex.status == 0) RaiseTransferFailure(ex);
+  if (ex.status == 0 || !ex.bound_broken.empty()) RaiseTransferFailure(ex);
   if (ex.Rejected()) {
     throw ESOAPHTTPException(
-        ex.reason + " (" + std::to_string(ex.status) + ") - '" + node.URL() + "'", ex.status);
+        ex.reason + " (" + std::to_string(ex.status) + ") - '" + MaskedURL(node.URL()) + "'",
+        ex.status);
+  }
+  if (ex.length_conflict) {
+    RaisePlatform(node, "Conflicting Content-Length headers in the reply",
+                  kErrInvalidServerResponse);
   }
   if (ex.too_large) {
     RaisePlatform(node, "Reply larger than " + std::to_string(kReplyCap) + " bytes refused", 0);
@@ -617,7 +769,7 @@ void THTTPReqResp::SetURL(const std::string& url) {
   if (url.empty()) curl_url_.clear();
   auto invalid = [&url] {
     return ESOAPHTTPException(
-        "Invalid url '" + url + "' - only supports 'http' and 'https' schemes", 0);
+        "Invalid url '" + MaskedURL(url) + "' - only supports 'http' and 'https' schemes", 0);
   };
   std::unique_ptr<CURLU, UrlDeleter> parsed(curl_url());
   if (!parsed) throw EOutOfMemory();
@@ -656,6 +808,7 @@ void THTTPReqResp::Execute(std::string_view request, std::string& reply) {
   if (curl_url_.empty()) throw ESOAPHTTPException(kNoUrlText, 0);
   Exchange ex;
   ex.node = this;
+  ex.start = Clock::now();
   ex.body = request;
   ex.piece = std::max<int64_t>(MaxSinglePostSize, 1);
   SetHanded(ex, 0);

@@ -54,7 +54,8 @@ class THTTPReqResp {
   // ESOAPHTTPException "Invalid url '<url>' - only supports 'http' and
   // 'https' schemes" (StatusCode 0) and keeps the previous endpoint. On
   // success closes any open connection. User name and password inside the
-  // URL are ignored; the query travels with the path.
+  // URL are ignored; the query travels with the path. Messages never show
+  // the password of a URL: it appears as "***" (see MaskedURL).
   void SetURL(const std::string& url);
   // The text last set successfully, exactly as given.
   const std::string& URL() const { return url_; }
@@ -76,6 +77,20 @@ class THTTPReqResp {
   int32_t ConnectTimeout = 0;
   int32_t SendTimeout = 0;
   int32_t ReceiveTimeout = 0;
+  // Bounds on a whole exchange, so that a server trickling bytes cannot keep
+  // a call going forever. Each is on with its default at 0 and off below 0.
+  // TotalTimeout: milliseconds from the start of Execute to the end of the
+  // reply (default 1800000, 30 minutes: a 5 MB invoice, about 6.7 MB once
+  // encoded, still goes out over a 32 kbit/s link). MinTransferRate: the
+  // request must go out, and the reply come in, at an average of at least
+  // this many bytes per second (default 1024), each measured from its first
+  // byte and checked once MinRateGracePeriod milliseconds (default 30000)
+  // have passed since then. A call that breaks a bound fails with
+  // ESOAPHTTPException "Timeout was reached (...) - URL:%s - SOAPAction:%s",
+  // StatusCode 12002.
+  int32_t TotalTimeout = 0;
+  int32_t MinTransferRate = 0;
+  int32_t MinRateGracePeriod = 0;
   // Explicit proxy ("host:port" or a proxy URL) and the hosts that bypass it
   // (separated by ';', ',' or blanks). With an empty Proxy the environment
   // variables http_proxy, https_proxy and no_proxy apply.

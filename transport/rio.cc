@@ -7,6 +7,7 @@
 #include "base/exception.h"
 #include "service/registry/invoke_registry.h"
 #include "transport/http_errors.h"
+#include "transport/masked_url.h"
 
 namespace vorn {
 namespace {
@@ -71,17 +72,55 @@ void RegisterInterfaceProxy(const InterfaceInfo& info, InterfaceProxyFactory fac
   t.entries.emplace_back(info.guid, factory);
 }
 
+RioLink::~RioLink() = default;
+
+THTTPRIO& RioLink::Rio() const {
+  THTTPRIO* rio = rio_.load();
+  if (rio == nullptr) throw Exception("Invalid Pointer");
+  return *rio;
+}
+
+void RioLink::_AddRef() {
+  if (THTTPRIO* rio = rio_.load()) {
+    rio->_AddRef();
+  } else {
+    orphan_refs_.fetch_add(1);
+  }
+}
+
+void RioLink::_Release() {
+  if (THTTPRIO* rio = rio_.load()) {
+    rio->_Release();
+  } else if (orphan_refs_.fetch_sub(1) == 1) {
+    delete this;  // the last reference that outlived the object
+  }
+}
+
+IInterface* RioLink::QueryInterface(const Guid& iid) { return Rio().QueryInterface(iid); }
+
+void RioLink::Generic(int slot, std::vector<InvArg> args, InvResult* result) {
+  Rio().Generic(slot, std::move(args), result);
+}
+
 THTTPRIO::THTTPRIO(bool owned)
-    : owned_(owned), converter_(std::make_unique<TOPToSoapDomConvert>()) {
+    : owned_(owned), converter_(std::make_unique<TOPToSoapDomConvert>()), link_(nullptr) {
   auto node = std::make_unique<HttpNode>();
   http_ = &node->transport();
   web_node_ = std::move(node);
+  link_ = new RioLink(*this);
 }
 
 THTTPRIO::~THTTPRIO() {
-  // The proxy goes first: it refers to this object. The web node's
-  // destruction closes its connection.
-  proxy_.reset();
+  // References that outlive the object keep the link and the implementation
+  // alive; otherwise both go first, as they refer to this object. The web
+  // node's destruction closes its connection.
+  const int left = ref_count_.load();
+  if (left > 0) {
+    link_->orphan_refs_.store(left);
+    link_->rio_.store(nullptr);
+  } else {
+    delete link_;
+  }
   web_node_.reset();
   converter_.reset();
 }
@@ -100,7 +139,7 @@ IInterface* THTTPRIO::QueryInterface(const Guid& iid) {
     const InterfaceInfo* info = InvRegistry().GetInterfaceTypeInfo(iid);
     InterfaceProxyFactory factory = FindProxy(iid);
     if (info == nullptr || factory == nullptr) return nullptr;
-    proxy_.reset(factory(*this));
+    link_->proxy_.reset(factory(*link_));
     intf_md_ = TIntfMetaData::FromInterface(*info);
     bound_ = info;
   }
@@ -116,7 +155,7 @@ IInterface* THTTPRIO::QueryInterface(const Guid& iid) {
     http_->SoapAction = InvRegistry().GetActionURIOfInfo(*bound_, "", -1);
   }
   _AddRef();
-  return proxy_.get();
+  return link_->proxy_.get();
 }
 
 void THTTPRIO::_AddRef() { ref_count_.fetch_add(1); }
@@ -153,7 +192,7 @@ void THTTPRIO::Generic(int slot, std::vector<InvArg> args, InvResult* result) {
   if (meth_num < 0) throw Exception("Invalid operation slot");
   if (http_ != nullptr && !http_->UserSetURL() && !WSDLLocation.empty()) {
     throw ESOAPHTTPException(
-        "Binding through a WSDL document is not supported - WSDL:" + WSDLLocation, 0);
+        "Binding through a WSDL document is not supported - WSDL:" + MaskedURL(WSDLLocation), 0);
   }
   TInvContext ctx;
   ctx.method = intf_md_.MDA[static_cast<size_t>(meth_num)];

@@ -10,20 +10,46 @@
 #include <string_view>
 #include <vector>
 
+#include "service/registry/interface.h"
 #include "soap/converter.h"
 #include "soap/invocation.h"
 #include "transport/http_req_resp.h"
-#include "service/registry/interface.h"
 #include "transport/web_node.h"
 
 namespace vorn {
 
 class THTTPRIO;
 
+// What the run-time implementation of an interface holds of its remote
+// object. While the object lives, every operation is passed on to it. When
+// an owned object is destroyed while references to its interface remain,
+// the link and the implementation outlive it: each remaining reference may
+// still be copied and released (the last release frees them), and any other
+// use throws Exception "Invalid Pointer".
+class RioLink {
+ public:
+  void _AddRef();
+  void _Release();
+  // THTTPRIO::QueryInterface; throws "Invalid Pointer" once the object is gone.
+  IInterface* QueryInterface(const Guid& iid);
+  // THTTPRIO::Generic; throws "Invalid Pointer" once the object is gone.
+  void Generic(int slot, std::vector<InvArg> args, InvResult* result);
+
+ private:
+  friend class THTTPRIO;
+  explicit RioLink(THTTPRIO& rio) : rio_(&rio) {}
+  ~RioLink();
+  THTTPRIO& Rio() const;
+
+  std::atomic<THTTPRIO*> rio_;         // null once the object is gone
+  std::atomic<int> orphan_refs_{0};    // references left when it went
+  std::unique_ptr<IInvokable> proxy_;  // the implementation, once made
+};
+
 // Creates the run-time implementation of an interface: an object whose every
-// operation calls THTTPRIO::Generic, and whose reference counting acts on
-// the THTTPRIO.
-using InterfaceProxyFactory = IInvokable* (*)(THTTPRIO& rio);
+// operation calls RioLink::Generic, and whose reference counting and other
+// interface requests go to the link.
+using InterfaceProxyFactory = IInvokable* (*)(RioLink& rio);
 
 // Makes `factory` the implementation of the interface `info` (once, at
 // start-up, next to the interface's registrations).
@@ -34,6 +60,10 @@ class THTTPRIO : public IInterface {
   // Without an owner the object destroys itself when its last interface
   // reference goes; with one (`owned`), its owner deletes it.
   explicit THTTPRIO(bool owned = false);
+  // Destroying the object while references to its interface remain is a
+  // misuse that cannot be reported from a destructor: those references stay
+  // safe to release and fail with Exception "Invalid Pointer" on any call
+  // (see RioLink).
   ~THTTPRIO() override;
   THTTPRIO(const THTTPRIO&) = delete;
   THTTPRIO& operator=(const THTTPRIO&) = delete;
@@ -86,7 +116,7 @@ class THTTPRIO : public IInterface {
   THTTPReqResp* http_ = nullptr;
   const InterfaceInfo* bound_ = nullptr;
   TIntfMetaData intf_md_;
-  std::unique_ptr<IInvokable> proxy_;
+  RioLink* link_;  // owned while this object lives
 };
 
 }  // namespace vorn

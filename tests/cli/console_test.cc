@@ -108,15 +108,17 @@ TEST(ConsoleTest, TerminalGetsEveryLineAtOnce) {
   {
     Console console(slave);
     console.WriteLine("ciao");
+    console.WriteLine("\x1b[2J\rok");  // controls are replaced on a terminal too
+    const std::string expected = "ciao\r\n\xEF\xBF\xBD[2J\xEF\xBF\xBDok\r\n";
     std::string got;
     pollfd pfd{master, POLLIN, 0};
-    while (got.size() < 6 && poll(&pfd, 1, 10000) == 1) {
+    while (got.size() < expected.size() && poll(&pfd, 1, 10000) == 1) {
       char buffer[64];
       const ssize_t n = read(master, buffer, sizeof buffer);
       if (n <= 0) break;
       got.append(buffer, n);
     }
-    EXPECT_EQ(got, "ciao\r\n");
+    EXPECT_EQ(got, expected);
   }
   close(slave);
   close(master);
@@ -128,6 +130,36 @@ TEST(ConsoleTest, ConvertsToTheOutputCharset) {
   console.WriteLine("Perch\xC3\xA8 \xE2\x82\xAC");  // "Perchè €"
   console.Flush();
   EXPECT_EQ(pipe.Drain(), "Perch\xE8 ?\r\n");
+}
+
+TEST(ConsoleTest, ControlCharactersBecomeReplacementCharacters) {
+  const std::string r = "\xEF\xBF\xBD";  // U+FFFD
+  const struct {
+    std::string in;
+    std::string out;
+  } cases[] = {
+      {"Invio effettuato correttamente", "Invio effettuato correttamente"},
+      {"a\tb\nc\r\nd", "a\tb\nc\r\nd"},  // TAB and line breaks stay
+      {"\x1b[1;32mInvio\x1b[0m", r + "[1;32mInvio" + r + "[0m"},
+      {"x\ry", "x" + r + "y"},  // a lone CR would rewrite the line
+      {"end\r", "end" + r},
+      {"nul\0x"s, "nul" + r + "x"},
+      {"\x01\x07\x08\x0b\x0c\x1f", r + r + r + r + r + r},
+      {"\xC2\x9B"
+       "2J \xC2\x85 \xC2\x80\xC2\x9F",
+       r + "2J " + r + " " + r + r},                         // C1
+      {"\xC2\xA0 \xC2\xA9 \x7f", "\xC2\xA0 \xC2\xA9 \x7f"},  // not controls
+      {"bad \x9b\xff", "bad \x9b\xff"},                      // invalid UTF-8 is the conversion's
+      {"", ""},
+  };
+  for (const auto& c : cases) EXPECT_EQ(ConsoleSafeText(c.in), c.out) << c.in;
+
+  // On every output, in every character set.
+  Pipe pipe;
+  Console latin1(pipe.write_fd(), "ISO-8859-1");
+  latin1.WriteLine("\x1b]0;x\x07\xC2\x9B ok");
+  latin1.Flush();
+  EXPECT_EQ(pipe.Drain(), "?]0;x?? ok\r\n");
 }
 
 TEST(ConsoleTest, WriteToClosedPipeRaisesInOutError) {

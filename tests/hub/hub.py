@@ -1,7 +1,8 @@
 #!/usr/bin/env python3
 """Loopback HTTP(S) hub for the transport and end-to-end tests.
 
-    python3 hub.py [--record-dir DIR] [--tls | --tls-wrong-host] [--script FILE]
+    python3 hub.py [--record-dir DIR] [--tls | --tls-wrong-host | --tls-expired]
+                   [--script FILE]
                    [--port N] [--lifetime SECONDS] [--ignore-stdin]
 
 Listens on 127.0.0.1 (port 0 by default: the system picks one) and, when
@@ -11,7 +12,8 @@ null without TLS). Serves until SIGTERM, until its standard input closes
 
 --tls makes a throw-away CA and a server certificate for 127.0.0.1 and
 localhost with the openssl command; --tls-wrong-host makes the certificate for
-another host name (the CA stays the same kind of throw-away CA).
+another host name (the CA stays the same kind of throw-away CA);
+--tls-expired makes it for the right host but already expired.
 
 Every complete request is recorded in DIR, numbered in arrival order:
   req-0001.bin   the request exactly as received: request line, headers, body
@@ -31,6 +33,12 @@ delimited by closing the connection. Other forms:
   {"preset": "stall", "seconds": N}  read the request, send nothing for N
                                      seconds, then close
   {"raw": "..."}                     send these bytes as they are, then close
+Hostile forms, for the tests of a client's limits:
+  "drip": SECONDS                    (with any reply, raw included) send the
+                                     reply one byte at a time, SECONDS apart
+  "body_repeat": {"head": H, "unit": U, "count": N, "tail": T}
+                                     a body of H, then U N times, then T;
+                                     "{n}" in U becomes 0, 1, 2...
 Presets: accepted, rejected, fault, notfound, html, plain, no-content-type,
 empty, drop, stall.
 """
@@ -165,7 +173,7 @@ def _write_atomically(path, *parts):
     os.replace(tmp, path)
 
 
-def make_certificates(directory, wrong_host):
+def make_certificates(directory, wrong_host, expired=False):
     """Creates ca.pem and server.pem/server.key; returns their paths."""
     ca_key, ca = os.path.join(directory, "ca.key"), os.path.join(directory, "ca.pem")
     key, csr = os.path.join(directory, "server.key"), os.path.join(directory, "server.csr")
@@ -182,7 +190,9 @@ def make_certificates(directory, wrong_host):
               "-addext", "keyUsage=critical,keyCertSign,cRLSign"])
     _openssl(["req"] + ec + ["-keyout", key, "-out", csr, "-subj", "/CN=" + host])
     _openssl(["x509", "-req", "-in", csr, "-CA", ca, "-CAkey", ca_key,
-              "-set_serial", str(int.from_bytes(os.urandom(8), "big")), "-days", "2",
+              "-set_serial", str(int.from_bytes(os.urandom(8), "big")),
+              # -1 day: valid until a day before it was made, so expired.
+              "-days", "-1" if expired else "2",
               "-extfile", ext, "-out", cert])
     return ca, cert, key
 
@@ -267,6 +277,15 @@ def reply_bytes(reply):
             reason = ""
     if "body_size" in reply:
         body = b"x" * int(reply["body_size"])
+    elif "body_repeat" in reply:
+        r = reply["body_repeat"]
+        unit, count = r.get("unit", ""), int(r.get("count", 0))
+        if "{n}" in unit:
+            middle = "".join(unit.replace("{n}", str(i)) for i in range(count)).encode("utf-8")
+        else:
+            middle = unit.encode("utf-8") * count
+        body = b"".join([r.get("head", "").encode("utf-8"), middle,
+                         r.get("tail", "").encode("utf-8")])
     else:
         body = reply.get("body", "").encode("utf-8")
     headers = dict(reply.get("headers", {}))
@@ -327,11 +346,25 @@ class Hub:
             self.stop.wait(min(float(reply.get("seconds", 5)), MAX_STALL_SECONDS))
             return False
         if "raw" in reply:
-            sock.sendall(reply["raw"].encode("latin-1"))
-            return False
-        data, close = reply_bytes(reply)
+            data, close = reply["raw"].encode("latin-1"), True
+        else:
+            data, close = reply_bytes(reply)
+        if "drip" in reply:
+            return self.drip(sock, data, float(reply["drip"])) and not close
         sock.sendall(data)
         return not close
+
+    def drip(self, sock, data, seconds):
+        """Sends `data` one byte at a time; stops when the client goes or the
+        hub stops. Returns whether everything was sent."""
+        deadline = time.monotonic() + MAX_STALL_SECONDS
+        for i in range(len(data)):
+            if i and self.stop.wait(seconds):
+                return False
+            if time.monotonic() > deadline:
+                return False
+            sock.sendall(data[i:i + 1])
+        return True
 
 
 def _load_script(path):
@@ -358,6 +391,7 @@ def main():
     parser.add_argument("--record-dir")
     parser.add_argument("--tls", action="store_true")
     parser.add_argument("--tls-wrong-host", action="store_true")
+    parser.add_argument("--tls-expired", action="store_true")
     parser.add_argument("--script")
     parser.add_argument("--port", type=int, default=0)
     parser.add_argument("--lifetime", type=float, default=900.0)
@@ -368,8 +402,8 @@ def main():
     temp = tempfile.mkdtemp(prefix="vorn-hub-tls-")
     try:
         ca = None
-        if args.tls or args.tls_wrong_host:
-            ca, cert, key = make_certificates(temp, args.tls_wrong_host)
+        if args.tls or args.tls_wrong_host or args.tls_expired:
+            ca, cert, key = make_certificates(temp, args.tls_wrong_host, args.tls_expired)
             hub.tls = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
             hub.tls.load_cert_chain(cert, key)
         listener = socket.socket(socket.AF_INET, socket.SOCK_STREAM)

@@ -32,13 +32,14 @@ STOP_TIMEOUT = 5.0
 
 
 @contextlib.contextmanager
-def run_hub(record_dir=None, tls=False, tls_wrong_host=False, script=None):
+def run_hub(record_dir=None, tls=False, tls_wrong_host=False, script=None, tls_expired=False):
     """Runs a hub; yields Hub(port, ca, record_dir).
 
     record_dir: where requests are recorded; a temporary directory (removed
         afterwards) when None.
     tls / tls_wrong_host: serve HTTPS with a certificate for 127.0.0.1 and
-        localhost, or for another host name; `ca` is then the CA's PEM file
+        localhost, or for another host name (tls_expired: the right name,
+        but expired); `ca` is then the CA's PEM file
         (valid while the hub runs), otherwise None.
     script: a list of replies (see hub.py), or the path of a JSON script file;
         None accepts every request.
@@ -51,6 +52,8 @@ def run_hub(record_dir=None, tls=False, tls_wrong_host=False, script=None):
         args = [sys.executable, HUB, "--record-dir", record_dir]
         if tls_wrong_host:
             args.append("--tls-wrong-host")
+        elif tls_expired:
+            args.append("--tls-expired")
         elif tls:
             args.append("--tls")
         if script is not None:

@@ -227,6 +227,32 @@ INSTANTIATE_TEST_SUITE_P(
         ErrorCase{"EmptyEnvelope",
                   "<s:Envelope xmlns:s=\"http://schemas.xmlsoap.org/soap/envelope/\"/>",
                   "ESOAPDomConvertError", "Invalid SOAP request"},
+        ErrorCase{"BlankEnvelope",
+                  "<s:Envelope xmlns:s=\"http://schemas.xmlsoap.org/soap/envelope/\"> \r\n\t "
+                  "</s:Envelope>",
+                  "ESOAPDomConvertError", "Invalid SOAP request"},
+        ErrorCase{"PreservedBlankEnvelope",
+                  "<s:Envelope xmlns:s=\"http://schemas.xmlsoap.org/soap/envelope/\" "
+                  "xml:space=\"preserve\">\n  \n</s:Envelope>",
+                  "ESOAPDomConvertError", "Invalid SOAP request"},
+        ErrorCase{"TooManyNodes",
+                  std::string(kEnv11) +
+                      [] {
+                        std::string many;
+                        for (int i = 0; i < 100000; ++i) many += "<a/>";
+                        return many;
+                      }() +
+                      kEnd11,
+                  "ESOAPDomConvertError", "Reply refused: more than 100000 nodes"},
+        ErrorCase{"TooManyAttributes",
+                  std::string(kEnv11) +
+                      [] {
+                        std::string x = "<x";
+                        for (int i = 0; i < 100000; ++i) x += " a" + std::to_string(i) + "=''";
+                        return x + "/>";
+                      }() +
+                      kEnd11,
+                  "ESOAPDomConvertError", "Reply refused: more than 256 attributes on one element"},
         ErrorCase{"TwoBodies",
                   "<s:Envelope xmlns:s=\"http://schemas.xmlsoap.org/soap/envelope/\"><s:Body/>"
                   "<s:Body/></s:Envelope>",
@@ -275,8 +301,9 @@ TEST_F(CodecFixture, FaultMessageFallsBackToDetailThenToTheFault) {
   } cases[] = {
       {with_detail, "<detail>d</detail>", ""},
       {bare, "<Fault><faultcode>c</faultcode></Fault>", "c"},
-      // A SOAP 1.2 fault is read with the SOAP 1.1 names: only its Detail matches.
-      {soap12, "<e:Detail>why</e:Detail>", ""},
+      // A SOAP 1.2 fault is read with the SOAP 1.1 names: only its Detail
+      // matches, shown as text that declares its prefix.
+      {soap12, "<e:Detail xmlns:e=\"http://www.w3.org/2003/05/soap-envelope\">why</e:Detail>", ""},
   };
   for (const auto& c : cases) {
     try {

@@ -110,6 +110,40 @@ TEST(RemoteObject, LastReferenceDestroysTheObjectAndItsWebNode) {
   EXPECT_TRUE(log.destroyed);
 }
 
+// Destroying an owned object while an IService reference lives cannot raise
+// from the destructor; the reference then fails with "Invalid Pointer" on a
+// call and is still released safely.
+TEST(RemoteObject, ReferencesThatOutliveAnOwnedObjectFailSafely) {
+  RegisterServiceContract();
+  NodeLog log;
+  InterfacePtr<IService> service;
+  {
+    THTTPRIO rio(/*owned=*/true);
+    rio.SetWebNode(std::make_unique<FakeWebNode>(log, std::vector<std::string>{kAccepted}));
+    service = InterfacePtr<IService>::Adopt(
+        static_cast<IService*>(rio.QueryInterface(IService::Info().guid)));
+    ASSERT_TRUE(service);
+  }
+  EXPECT_TRUE(log.destroyed);
+  auto copy = service;
+  IInterface* again = copy->QueryInterface(IService::Info().guid);  // answered by itself
+  EXPECT_EQ(again, copy.get());
+  again->_Release();
+  InviaDocumentoRawRequest2 request;
+  try {
+    copy->InviaDocumentoRaw(&request);
+    ADD_FAILURE() << "a call through a reference to a destroyed object went through";
+  } catch (const Exception& e) {
+    EXPECT_EQ(e.ClassName(), "Exception");
+    EXPECT_EQ(e.Message(), "Invalid Pointer");
+  }
+  EXPECT_THROW(copy->QueryInterface(Guid::Parse("{11111111-2222-3333-4444-555555555555}")),
+               Exception);
+  EXPECT_TRUE(log.requests.empty());
+  service.reset();
+  copy.reset();  // the last one frees what outlived the object
+}
+
 TEST(RemoteObject, QueryInterfaceAlignsTheConverterWithTheInterface) {
   RegisterServiceContract();
   THTTPRIO rio(/*owned=*/true);

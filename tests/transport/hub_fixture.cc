@@ -99,7 +99,8 @@ pid_t Spawn(const std::vector<std::string>& args, int stdin_fd, int stdout_fd) {
 
 }  // namespace
 
-TestHub::TestHub(const HubOptions& options) : tls_(options.tls || options.wrong_host) {
+TestHub::TestHub(const HubOptions& options)
+    : tls_(options.tls || options.wrong_host || options.expired) {
   std::string templ = (fs::temp_directory_path() / "vorn-hub-XXXXXX").string();
   if (mkdtemp(templ.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
   dir_ = templ;
@@ -107,6 +108,8 @@ TestHub::TestHub(const HubOptions& options) : tls_(options.tls || options.wrong_
   std::vector<std::string> args = {"python3", HubScript(), "--record-dir", record_dir_};
   if (options.wrong_host) {
     args.emplace_back("--tls-wrong-host");
+  } else if (options.expired) {
+    args.emplace_back("--tls-expired");
   } else if (options.tls) {
     args.emplace_back("--tls");
   }

@@ -14,6 +14,7 @@ namespace vorn::test {
 struct HubOptions {
   bool tls = false;         // HTTPS with a certificate from a throw-away CA
   bool wrong_host = false;  // HTTPS with a certificate for another host name
+  bool expired = false;     // HTTPS with an expired certificate
   // The reply script: a JSON list of replies (see hub.py); empty for the
   // default, which accepts every request.
   std::string script;
