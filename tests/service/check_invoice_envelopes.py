@@ -20,6 +20,7 @@ SVC = "http://tempuri.org/"
 MSG = "http://schemas.datacontract.org/2004/07/VornMirtel.FE.WebService"
 INV = ("http://schemas.datacontract.org/2004/07/"
        "VornMirtel.FE.SdiWebService.Domain.FatturaElettronicaSchema")
+XS = "http://www.w3.org/2001/XMLSchema"
 # The element names of the choice lists: a name list beside a text list.
 CHOICES = ("Cognome", "Denominazione", "Nome")
 
@@ -257,6 +258,39 @@ def match_sample(name, sample, env, matched):
             matched.update([names, values] + elements(names) + elements(values))
 
 
+def schema_kinds(path):
+    """What the invoice schema says each element name holds: "object",
+    "array", "decimal", "date", "bytes" or "text" (every name has one kind
+    wherever it is used)."""
+    schema = minidom.parse(path).documentElement
+    complex_types = {t.getAttribute("name") for t in schema.getElementsByTagNameNS(XS, "complexType")}
+    bases = {}
+    for t in schema.getElementsByTagNameNS(XS, "simpleType"):
+        r = t.getElementsByTagNameNS(XS, "restriction")
+        bases[t.getAttribute("name")] = r[0].getAttribute("base") if r else ""
+    kinds = {}
+    for e in schema.getElementsByTagNameNS(XS, "element"):
+        name, type_name = e.getAttribute("name"), e.getAttribute("type")
+        if not name:
+            continue
+        local = type_name.split(":")[-1]
+        base = type_name if type_name.startswith("xs:") else bases.get(local, "")
+        if e.getAttribute("maxOccurs") not in ("", "1"):
+            kind = "array"
+        elif local in complex_types:
+            kind = "object"
+        elif base == "xs:decimal":
+            kind = "decimal"
+        elif base in ("xs:date", "xs:dateTime"):
+            kind = "date"
+        elif base == "xs:base64Binary":
+            kind = "bytes"
+        else:
+            kind = "text"
+        kinds[name] = kind
+    return kinds
+
+
 def check_fpa01(data_dir):
     name = "invia_documento_fpa01.xml"
     doc = load(data_dir, name)
@@ -273,13 +307,32 @@ def check_fpa01(data_dir):
     match_sample(name, root, documento, matched)
 
     # Whatever the sample does not hold is written empty: a nil object or
-    # value, an empty text or array, or a false companion.
+    # value, an empty text or array, or a false companion; the schema tells
+    # which one each element must be.
+    kinds = schema_kinds(os.path.join(data_dir, "fatturapa",
+                                      "Schema_del_file_xml_FatturaPA_v1.2.2.xsd"))
+    checked = {}
+
     def unmatched(el):
         for c in elements(el):
             if c in matched:
                 unmatched(c)
                 continue
             where = name + ": " + path(c)
+            base = c.localName[:-len("Field")] if c.localName.endswith("Field") else ""
+            kind = kinds.get(base[:1].upper() + base[1:])
+            if kind is not None:
+                checked[kind] = checked.get(kind, 0) + 1
+            if kind in ("object", "decimal", "date"):
+                check(is_nil(c) and c.namespaceURI == INV, where + " is not a nil " + kind)
+            elif kind == "bytes":
+                check(is_nil(c) and c.namespaceURI is None, where + " is not nil in no namespace")
+            elif kind == "array":
+                # Arrays are empty wrappers; where the contract holds one
+                # object instead, a nil object.
+                check(is_nil(c) or not c.childNodes, where + " is not an empty array")
+            elif kind == "text":
+                check(not is_nil(c), where + " is a nil text")
             if is_nil(c) or not c.childNodes:
                 continue
             companion = c.nextSibling
@@ -294,6 +347,9 @@ def check_fpa01(data_dir):
             else:
                 check(text(c) == "", where + " is %r, not in the sample" % text(c))
     unmatched(documento)
+    # The schema knew most of the elements the sample leaves out.
+    check(all(checked.get(k, 0) > 0 for k in ("object", "decimal", "date", "array", "text")),
+          name + ": elements checked against the schema %r" % checked)
 
 
 def main():
