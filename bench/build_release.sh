@@ -5,5 +5,5 @@ set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build="${VORN_BENCH_BUILD_DIR:-$root/build-bench}"
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release >&2
-cmake --build "$build" -j"$(nproc)" --target vorn codec_bench >&2
+cmake --build "$build" -j"$(nproc)" --target vorn codec_bench model_bench >&2
 echo "$build"

@@ -6,6 +6,7 @@
 #include <functional>
 #include <set>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "base/text_util.h"
@@ -22,6 +23,9 @@ namespace {
 
 using xml::Document;
 using xml::Node;
+
+// Texts from this size on are referred to by the document, not copied.
+constexpr size_t kTextRefMinSize = 4096;
 
 // Object-convert options passed from a parent to the writing of one object.
 enum ObjectConvertOption : uint32_t {
@@ -174,12 +178,29 @@ class EnvelopeWriter {
   void WriteAttribute(Node el, const PropInfo& prop, const std::string& xml_name,
                       const std::string* ns_option, const std::string& text,
                       SerializationOptions so);
+  // `item_name` and `item_ns` are the options registered for the property,
+  // if any.
   void WriteArray(Node parent, std::string_view name, std::string_view ns, const TypeInfo* type,
-                  const ArraySource& src, bool inline_array, std::string_view option_text);
+                  const ArraySource& src, bool inline_array, const std::string* item_name,
+                  const std::string* item_ns);
   void WriteVariant(Node parent, std::string_view name, std::string_view ns, const Variant& v);
   Node Scalar(Node parent, std::string_view name, std::string_view ns, std::string_view text);
   Node NilNode(Node parent, std::string_view name, std::string_view ns);
   Node NullNode(Node parent, std::string_view name);
+  // What the registry answers about a class or type is asked once per
+  // request, not once per object: a large invoice repeats a few classes
+  // many times, and every registry call takes its mutex and scans its
+  // entries. The answers cannot change in between, as the entries of a
+  // type never change once it has one.
+  struct ClassWire {
+    std::shared_ptr<const WirePlan> plan;
+    const XSDName* xsd = nullptr;  // the class's XML type name and namespace
+    int several_namespaces = -1;   // -1: not asked yet
+  };
+  ClassWire& Wire(const ClassInfo& cls);
+  // The registry's TypeInfoToXSD.
+  const XSDName& XSDOf(const TypeInfo* type);
+  const XSDName& XSDOf(const ClassInfo& cls);
   // Whether the class and its ancestors up to TRemotable are registered
   // under more than one namespace.
   bool HasSeveralNamespaces(const ClassInfo& cls);
@@ -188,6 +209,8 @@ class EnvelopeWriter {
   Document doc_ = Document::New();
   Node body_;
   std::vector<const TRemotable*> writing_;  // objects being written: the cycle check
+  std::unordered_map<const ClassInfo*, ClassWire> classes_;
+  std::unordered_map<const TypeInfo*, XSDName> types_;
 };
 
 // What an object sees of the writer when it writes itself.
@@ -278,7 +301,7 @@ void EnvelopeWriter::WriteParameter(Node wrapper, const ParamInfo& param, const 
       const bool inline_array = (flags & IS_UNBD) || RemTypeRegistry().SerializeOptions(type).Has(
                                                          SerializationOption::xoInlineArrays);
       WriteArray(wrapper, name, ns, type, ArgumentArray(type, arg.array ? *arg.array : kEmpty),
-                 inline_array, "");
+                 inline_array, nullptr, nullptr);
       return;
     }
     case TypeKind::Variant: {
@@ -322,11 +345,7 @@ void EnvelopeWriter::WriteObject(Node parent, std::string_view name, std::string
     NullNode(parent, name);
     return;
   }
-  std::string own_ns;
-  if (child_ns_from_class) {
-    own_ns = RemTypeRegistry().ClassToURI(obj->ClassType()).uri;
-    child_ns = own_ns;
-  }
+  if (child_ns_from_class) child_ns = XSDOf(obj->ClassType()).uri;
   if (std::find(writing_.begin(), writing_.end(), obj) != writing_.end()) {
     throw ESOAPDomConvertError(FormatMessage(
         "Must enable multiref output for objects when serializing a graph of objects - (%s)",
@@ -346,8 +365,7 @@ Node EnvelopeWriter::ObjInstanceToSOAP(const TRemotable& obj, Node parent, std::
                                        const ClassInfo& declared, uint32_t oco,
                                        const std::string* value_text) {
   const ClassInfo& cls = obj.ClassType();
-  const SerializationOptions so =
-      RemTypeRegistry().SerializeOptions(cls.type_info) | obj.FSerializationOptions;
+  const SerializationOptions so = Wire(cls).plan->options | obj.FSerializationOptions;
   Node el = so.Has(SerializationOption::xoHolderClass) ? parent : doc_.AddElement(parent, name, ns);
   if (!(oco & ocoDontPutTypeAttr) && !so.Has(SerializationOption::xoLiteralParam) &&
       &cls != &declared && cls.InheritsFrom(declared)) {
@@ -362,7 +380,7 @@ Node EnvelopeWriter::ObjInstanceToSOAP(const TRemotable& obj, Node parent, std::
 }
 
 void EnvelopeWriter::WriteTypeAttribute(Node el, const ClassInfo& cls) {
-  const XSDName xsd = RemTypeRegistry().ClassToURI(cls);
+  const XSDName& xsd = XSDOf(cls);
   std::optional<std::string> prefix = doc_.FindPrefix(el, xsd.uri);
   if (!prefix) {
     prefix = doc_.NewPrefix(el);
@@ -372,23 +390,44 @@ void EnvelopeWriter::WriteTypeAttribute(Node el, const ClassInfo& cls) {
                       prefix->empty() ? xsd.name : *prefix + ":" + xsd.name);
 }
 
+EnvelopeWriter::ClassWire& EnvelopeWriter::Wire(const ClassInfo& cls) {
+  auto [it, added] = classes_.try_emplace(&cls);
+  if (added) it->second.plan = RemTypeRegistry().WirePlanOf(cls);
+  return it->second;
+}
+
+const XSDName& EnvelopeWriter::XSDOf(const TypeInfo* type) {
+  auto it = types_.find(type);
+  if (it == types_.end()) it = types_.emplace(type, RemTypeRegistry().TypeInfoToXSD(type)).first;
+  return it->second;
+}
+
+const XSDName& EnvelopeWriter::XSDOf(const ClassInfo& cls) {
+  ClassWire& w = Wire(cls);
+  if (w.xsd == nullptr) w.xsd = &XSDOf(cls.type_info);
+  return *w.xsd;
+}
+
 bool EnvelopeWriter::HasSeveralNamespaces(const ClassInfo& cls) {
-  std::string first;
-  for (const ClassInfo* c = &cls; c != nullptr && c != &TRemotable::StaticClass(); c = c->parent) {
-    std::string uri = RemTypeRegistry().ClassToURI(*c).uri;
-    if (c == &cls) {
-      first = std::move(uri);
-    } else if (uri != first) {
-      return true;
+  ClassWire& w = Wire(cls);
+  if (w.several_namespaces < 0) {
+    w.several_namespaces = 0;
+    const std::string& first = XSDOf(cls).uri;
+    for (const ClassInfo* c = cls.parent; c != nullptr && c != &TRemotable::StaticClass();
+         c = c->parent) {
+      if (XSDOf(*c).uri != first) {
+        w.several_namespaces = 1;
+        break;
+      }
     }
   }
-  return false;
+  return w.several_namespaces == 1;
 }
 
 void EnvelopeWriter::WriteProperties(const TRemotable& obj, Node el, std::string_view child_ns,
                                      uint32_t oco) {
   const ClassInfo& cls = obj.ClassType();
-  const std::shared_ptr<const WirePlan> plan = RemTypeRegistry().WirePlanOf(cls);
+  const WirePlan* plan = Wire(cls).plan.get();
   const SerializationOptions so = plan->options | obj.FSerializationOptions;
   if (so.Has(SerializationOption::xoSimpleTypeWrapper) && plan->props.size() == 1) {
     doc_.SetText(el, GetObjectPropAsText(obj, *plan->props.front().prop));
@@ -407,18 +446,16 @@ void EnvelopeWriter::WriteProperty(const TRemotable& obj, const WireProperty& wi
     doc_.SetText(el, GetObjectPropAsText(obj, prop));
     return;
   }
-  TRemotableTypeRegistry& types = RemTypeRegistry();
   const std::string& xml_name = wire.xml_name;
-  const std::string& option_text = wire.option_text;
   const std::string* ns_option = wire.ns_option ? &*wire.ns_option : nullptr;
   std::string ns;
   if (ns_option != nullptr) {
     ns = *ns_option;
   } else if (prop.flags & IS_UNQL) {
   } else if (prop.flags & IS_REF) {
-    ns = types.TypeInfoToXSD(prop.type).uri;
+    ns = XSDOf(prop.type).uri;
   } else if (multi_ns) {
-    ns = types.ClassToURI(*prop.declared_in).uri;
+    ns = XSDOf(*prop.declared_in).uri;
   } else {
     ns = child_ns;
   }
@@ -438,13 +475,13 @@ void EnvelopeWriter::WriteProperty(const TRemotable& obj, const WireProperty& wi
         (prop.flags & IS_REF) ? NullNode(el, xml_name) : NilNode(el, xml_name, ns);
         return;
       }
-      const std::string decl_ns = types.ClassToURI(declared).uri;
-      WriteObject(el, xml_name, ns, v, declared, false, decl_ns, oco);
+      WriteObject(el, xml_name, ns, v, declared, false, XSDOf(declared).uri, oco);
       return;
     }
     case TypeKind::DynArray: {
       const bool inline_array = so.Has(SerializationOption::xoInlineArrays) || prop.IsUnbounded();
-      WriteArray(el, xml_name, ns, prop.type, PropertyArray(obj, prop), inline_array, option_text);
+      WriteArray(el, xml_name, ns, prop.type, PropertyArray(obj, prop), inline_array,
+                 wire.item_name_option ? &*wire.item_name_option : nullptr, ns_option);
       return;
     }
     case TypeKind::Variant:
@@ -466,9 +503,16 @@ void EnvelopeWriter::WriteProperty(const TRemotable& obj, const WireProperty& wi
       if (prop.IsAttribute()) {
         WriteAttribute(el, prop, xml_name, ns_option, GetObjectPropAsText(obj, prop), so);
       } else if (prop.type->kind == TypeKind::String) {
-        // A text is its own text form; the document refers to it instead of
-        // copying a (possibly large) invoice. The object outlives the writing.
-        doc_.SetTextRef(doc_.AddElement(el, xml_name, ns), access.GetString(obj));
+        // A text is its own text form. A large one (an invoice) is referred
+        // to rather than copied; the object outlives the writing. Short ones
+        // are copied: a reference costs more than the copy.
+        const std::string& text = access.GetString(obj);
+        const Node text_el = doc_.AddElement(el, xml_name, ns);
+        if (text.size() >= kTextRefMinSize) {
+          doc_.SetTextRef(text_el, text);
+        } else {
+          doc_.SetText(text_el, text);
+        }
       } else {
         Scalar(el, xml_name, ns, GetObjectPropAsText(obj, prop));
       }
@@ -487,7 +531,7 @@ void EnvelopeWriter::WriteAttribute(Node el, const PropInfo& prop, const std::st
   if (ns_option != nullptr) {
     ns = *ns_option;
   } else if (prop.flags & IS_QUAL) {
-    ns = RemTypeRegistry().ClassToURI(*prop.declared_in).uri;
+    ns = XSDOf(*prop.declared_in).uri;
   }
   if (ns.empty()) {
     doc_.SetAttribute(target, xml_name, text);
@@ -502,9 +546,9 @@ void EnvelopeWriter::WriteAttribute(Node el, const PropInfo& prop, const std::st
 
 void EnvelopeWriter::WriteArray(Node parent, std::string_view name, std::string_view ns,
                                 const TypeInfo* type, const ArraySource& src, bool inline_array,
-                                std::string_view option_text) {
+                                const std::string* item_name_option,
+                                const std::string* item_ns_option) {
   const TypeInfo* elem = type->element;
-  TRemotableTypeRegistry& types = RemTypeRegistry();
   if (type->IsByteArray()) {
     if (src.bytes != nullptr && !src.bytes->empty()) {
       Scalar(parent, name, ns, EncodeBase64(*src.bytes));
@@ -513,16 +557,15 @@ void EnvelopeWriter::WriteArray(Node parent, std::string_view name, std::string_
     }
     return;
   }
-  std::string item_name = types.TypeInfoToXSD(elem).name;
-  std::string item_ns(ns);
+  std::string_view item_name = XSDOf(elem).name;
+  std::string_view item_ns = ns;
   Node container = parent;
   if (inline_array) {
-    item_name = std::string(name);
+    item_name = name;
   } else {
     container = doc_.AddElement(parent, name, ns);
-    std::string opt;
-    if (GetRegInfo(option_text, "ArrayItemName", opt)) item_name = opt;
-    if (GetRegInfo(option_text, "Namespace", opt)) item_ns = opt;
+    if (item_name_option != nullptr) item_name = *item_name_option;
+    if (item_ns_option != nullptr) item_ns = *item_ns_option;
   }
   for (size_t i = 0; i < src.length; ++i) {
     switch (elem->kind) {

@@ -325,6 +325,7 @@ std::shared_ptr<const WirePlan> TRemotableTypeRegistry::WirePlanOf(const ClassIn
         std::string value;
         if (GetRegInfo(*ext, "ExtName", value)) w.xml_name = value;
         if (GetRegInfo(*ext, "Namespace", value)) w.ns_option = value;
+        if (GetRegInfo(*ext, "ArrayItemName", value)) w.item_name_option = value;
       } else {
         w.xml_name = *ext;
       }

@@ -23,6 +23,8 @@ struct WireProperty {
   std::string option_text;
   // Its "Namespace" option.
   std::optional<std::string> ns_option;
+  // Its "ArrayItemName" option: the element name of an array's entries.
+  std::optional<std::string> item_name_option;
 };
 
 struct WirePlan {

@@ -2,8 +2,13 @@
 // records the request and answers with a canned reply.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
 #include "service/service.h"
 #include "soap/soap_errors.h"
+#include "tests/service/fpa01_invoice.h"
 #include "tests/transport/hub_fixture.h"
 #include "transport/http_errors.h"
 #include "transport/rio.h"
@@ -192,6 +197,46 @@ TEST(RemoteObject, SecondCallAfterAFailureReconnectsThroughTheRealTransport) {
   // The operation's own action, never the template.
   EXPECT_NE(hub.Request(2).find("SOAPAction: \"http://tempuri.org/IService/InviaDocumentoRaw\""),
             std::string::npos);
+}
+
+// The reply of InviaDocumento accepting the invoice as number 42.
+const char kInvoiceAccepted[] = R"([{"preset": "accepted", "body":
+  "<s:Envelope xmlns:s='http://schemas.xmlsoap.org/soap/envelope/'><s:Body><InviaDocumentoResponse xmlns='http://tempuri.org/'><InviaDocumentoResult xmlns:a='http://schemas.datacontract.org/2004/07/VornMirtel.FE.WebService'><a:Id>42</a:Id><a:Success>true</a:Success></InviaDocumentoResult></InviaDocumentoResponse></s:Body></s:Envelope>"}])";
+
+TEST(RemoteObject, InvoiceTreeReachesTheHubAsItsEnvelope) {
+  test::TestHub hub({.script = kInvoiceAccepted});
+  auto service = GetIService(false, hub.Url());
+  const auto request = test::Fpa01Request();
+  const auto response = service->InviaDocumento(request.get());
+  ASSERT_NE(response, nullptr);
+  EXPECT_TRUE(response->Success());
+  EXPECT_EQ(response->Id(), 42);
+
+  ASSERT_EQ(hub.RequestCount(), 1);
+  const std::string recorded = hub.Request(1);
+  const size_t end_of_head = recorded.find("\r\n\r\n");
+  ASSERT_NE(end_of_head, std::string::npos);
+  const std::string head = recorded.substr(0, end_of_head + 2);
+  const std::string body = recorded.substr(end_of_head + 4);
+  EXPECT_EQ(head.rfind("POST /Service.svc HTTP/1.1\r\n", 0), 0u) << head;
+  const std::string lines[] = {"SOAPAction: \"http://tempuri.org/IService/InviaDocumento\"\r\n",
+                               "Content-Type: text/xml; charset=\"utf-8\"\r\n",
+                               "Content-Length: " + std::to_string(body.size()) + "\r\n"};
+  for (const std::string& line : lines) {
+    EXPECT_NE(head.find(line), std::string::npos) << line << head;
+  }
+  // The body is the checked-in envelope of the same tree, byte for byte.
+  const char* root = std::getenv("VORN_SOURCE_DIR");
+  std::ifstream in(
+      std::string(root ? root : ".") + "/tests/data/envelopes/invia_documento_fpa01.xml",
+      std::ios::binary);
+  std::stringstream golden;
+  golden << in.rdbuf();
+  ASSERT_FALSE(golden.str().empty());
+  EXPECT_EQ(body, golden.str());
+  // The request still owns its tree, unchanged.
+  ASSERT_NE(request->Documento(), nullptr);
+  EXPECT_EQ(request->Documento()->fatturaElettronicaBodyField.size(), 1u);
 }
 
 }  // namespace
