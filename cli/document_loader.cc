@@ -123,23 +123,17 @@ class FileReader {
   bool at_end_ = false;
 };
 
-// Bytes handed out a chunk at a time, from a file or from memory. The bytes
-// of a chunk that its user leaves are handed out again at the start of the
-// next one.
+// The bytes of a file handed out a chunk at a time. The bytes of a chunk
+// that its user leaves are handed out again at the start of the next one.
 class ChunkSource {
  public:
-  explicit ChunkSource(FileReader& file) : file_(&file) {
+  explicit ChunkSource(FileReader& file) : file_(file) {
     // A small file fits in one chunk, with a byte to spare to see its end.
     capacity_ =
         file.SizeHint() > 0 ? std::clamp(file.SizeHint() + 1, size_t{64}, kChunkSize) : kChunkSize;
     buffer_.reset(new char[capacity_]);
     Advance(0);
   }
-  explicit ChunkSource(std::string_view text)
-      : text_(text), capacity_(std::clamp(text.size(), size_t{64}, kChunkSize)) {
-    Advance(0);
-  }
-
   const char* data() const { return data_; }
   size_t size() const { return size_; }
   // True when nothing follows this chunk.
@@ -149,29 +143,22 @@ class ChunkSource {
   // The largest a chunk can be.
   size_t capacity() const { return capacity_; }
   // The expected size of the whole input, 0 when unknown.
-  size_t SizeHint() const { return file_ != nullptr ? file_->SizeHint() : text_.size(); }
+  size_t SizeHint() const { return file_.SizeHint(); }
 
   // Drops the first `used` bytes of the chunk and makes the next one, which
   // starts with the bytes that were not used.
   void Advance(size_t used) {
     assert(used <= size_);
     offset_ += used;
-    if (file_ == nullptr) {
-      data_ = text_.data() + offset_;
-      size_ = std::min(text_.size() - offset_, capacity_);
-      last_ = offset_ + size_ == text_.size();
-      return;
-    }
     const size_t kept = size_ - used;
     std::memmove(buffer_.get(), buffer_.get() + used, kept);
     data_ = buffer_.get();
-    size_ = kept + file_->Fill(buffer_.get() + kept, capacity_ - kept);
-    last_ = file_->AtEnd();
+    size_ = kept + file_.Fill(buffer_.get() + kept, capacity_ - kept);
+    last_ = file_.AtEnd();
   }
 
  private:
-  FileReader* file_ = nullptr;
-  std::string_view text_;
+  FileReader& file_;
   std::unique_ptr<char[]> buffer_;
   size_t capacity_ = 0;
   const char* data_ = nullptr;
@@ -180,22 +167,71 @@ class ChunkSource {
   bool last_ = false;
 };
 
-// Reads the whole input, decoding it to UTF-8 as it comes:
-// decode(chunk, offset, last, out) appends what it decodes of the chunk
-// (which starts at `offset` in the input) to `out` and returns the number of
-// bytes it used; the rest of the chunk comes again at the start of the next.
-// It throws at the first invalid sequence, so nothing after it is read.
+// Text decoded to UTF-8 as the bytes under it are read, handed out a chunk
+// at a time like a ChunkSource: decode(bytes, offset, last, out) appends
+// what it decodes of `bytes` (which start at `offset` in the input) to `out`
+// and returns the number of bytes it used; the rest comes again at the start
+// of the next chunk. It throws at the first invalid sequence, so nothing
+// after it is read.
 template <class Decode>
-std::string DecodeAll(ChunkSource& source, size_t reserve, Decode decode) {
-  std::string text;
-  text.reserve(reserve);
-  while (true) {
-    const size_t used = decode(std::string_view(source.data(), source.size()), source.offset(),
-                               source.last(), text);
-    if (source.last()) return text;
-    source.Advance(used);
+class DecodingSource {
+ public:
+  // `size_hint`: the expected size of the whole text.
+  DecodingSource(ChunkSource& raw, size_t size_hint, Decode decode)
+      : raw_(raw), size_hint_(size_hint), decode_(std::move(decode)) {
+    decoded_.reserve(kChunkSize + 4 * kChunkSize);
+    Fill();
   }
-}
+
+  const char* data() const { return decoded_.data() + pos_; }
+  size_t size() const { return decoded_.size() - pos_; }
+  bool last() const { return raw_done_; }
+  size_t offset() const { return offset_; }
+  size_t capacity() const { return decoded_.capacity(); }
+  size_t SizeHint() const { return size_hint_; }
+
+  void Advance(size_t used) {
+    assert(used <= size());
+    pos_ += used;
+    offset_ += used;
+    decoded_.erase(0, pos_);
+    pos_ = 0;
+    Fill();
+  }
+
+  // Decodes the rest of the input without keeping it: only its invalid
+  // sequences matter (they throw).
+  void CheckRest() {
+    while (!raw_done_) {
+      decoded_.clear();
+      pos_ = 0;
+      Fill();
+    }
+  }
+
+ private:
+  // Decodes raw chunks until a chunk's worth of text is ready or the input
+  // has ended.
+  void Fill() {
+    while (!raw_done_ && size() < kChunkSize) {
+      const size_t used =
+          decode_(std::string_view(raw_.data(), raw_.size()), raw_.offset(), raw_.last(), decoded_);
+      if (raw_.last()) {
+        raw_done_ = true;
+      } else {
+        raw_.Advance(used);
+      }
+    }
+  }
+
+  ChunkSource& raw_;
+  const size_t size_hint_;
+  Decode decode_;
+  std::string decoded_;
+  size_t pos_ = 0;
+  size_t offset_ = 0;
+  bool raw_done_ = false;
+};
 
 std::string CodePointName(uint32_t cp) {
   char buffer[16];
@@ -378,10 +414,12 @@ ChunkResult JoinChunk(const char* in, size_t n, bool last, bool validate, char* 
 
 // Builds the text from UTF-8 input, checking it. Invalid UTF-8 is reported
 // only when `validate` is set, as "Invalid <charset> byte sequence"; text
-// that a decoder produced is not checked again.
+// that a decoder produced is not checked again, but the decoder still reads
+// to the end for its own invalid sequences after a disallowed character.
+template <class Source>
 class TextBuilder {
  public:
-  TextBuilder(ChunkSource& source, bool validate, std::string charset, const std::string& full_path)
+  TextBuilder(Source& source, bool validate, std::string charset, const std::string& full_path)
       : source_(source), validate_(validate), charset_(std::move(charset)), full_path_(full_path) {}
 
   std::string Build(size_t& count) {
@@ -445,7 +483,10 @@ class TextBuilder {
 
   // Checks that the input from source_.data()[from] to its end is valid UTF-8.
   void CheckRest(size_t from) {
-    if (!validate_) return;
+    if (!validate_) {
+      if constexpr (requires { source_.CheckRest(); }) source_.CheckRest();
+      return;
+    }
     while (true) {
       const std::string_view rest(source_.data() + from, source_.size() - from);
       const size_t bad = FindInvalidUtf8(rest);
@@ -461,7 +502,7 @@ class TextBuilder {
     }
   }
 
-  ChunkSource& source_;
+  Source& source_;
   const bool validate_;
   const std::string charset_;
   const std::string& full_path_;
@@ -480,12 +521,11 @@ std::string LoadText(const std::string& path, size_t& count) {
     if (head.starts_with("\xFF\xFE") || head.starts_with("\xFE\xFF")) {
       const bool big_endian = head[0] == '\xFE';
       source.Advance(2);
-      const std::string text =
-          DecodeAll(source, source.SizeHint() / 2 * 3,
-                    [&](std::string_view chunk, size_t offset, bool last, std::string& out) {
-                      return DecodeUtf16(chunk, big_endian, offset, last, full_path, out);
-                    });
-      ChunkSource decoded(text);
+      DecodingSource decoded(
+          source, source.SizeHint() / 2,
+          [&](std::string_view chunk, size_t offset, bool last, std::string& out) {
+            return DecodeUtf16(chunk, big_endian, offset, last, full_path, out);
+          });
       return TextBuilder(decoded, false, "UTF-16", full_path).Build(count);
     }
     if (head == "\xEF\xBB\xBF") {
@@ -495,17 +535,16 @@ std::string LoadText(const std::string& path, size_t& count) {
     const std::string charset = LocaleCharset();
     if (IsUtf8Charset(charset)) return TextBuilder(source, true, charset, full_path).Build(count);
     CharsetDecoder decoder(charset);
-    const std::string text =
-        DecodeAll(source, source.SizeHint(),
-                  [&](std::string_view chunk, size_t offset, bool last, std::string& out) {
-                    const CharsetDecoder::Result r = decoder.Decode(chunk, last, out);
-                    if (r.invalid) {
-                      throw EEncodingError("Invalid " + charset + " byte sequence at byte offset " +
-                                           std::to_string(offset + r.used) + InFile(full_path));
-                    }
-                    return r.used;
-                  });
-    ChunkSource decoded(text);
+    DecodingSource decoded(
+        source, source.SizeHint(),
+        [&](std::string_view chunk, size_t offset, bool last, std::string& out) {
+          const CharsetDecoder::Result r = decoder.Decode(chunk, last, out);
+          if (r.invalid) {
+            throw EEncodingError("Invalid " + charset + " byte sequence at byte offset " +
+                                 std::to_string(offset + r.used) + InFile(full_path));
+          }
+          return r.used;
+        });
     return TextBuilder(decoded, false, charset, full_path).Build(count);
   } catch (const std::bad_alloc&) {
     throw EOutOfMemory();

@@ -370,9 +370,16 @@ TEST_F(DocumentLoaderTest, LongMixedTextMatchesTheSimpleJoin) {
   }
 }
 
+// ASCII text as UTF-16, low byte first.
+std::string Utf16Le(std::string_view ascii) {
+  std::string out;
+  for (char c : ascii) out += std::string{c, '\0'};
+  return out;
+}
+
 // Far from the start, past what is read at once: the column still counts
-// characters of the whole line, and invalid UTF-8 after a cut or after a
-// refused character is still found.
+// characters of the whole line, and invalid UTF-8 (or an unpaired UTF-16
+// surrogate) after a cut or after a refused character is still found.
 TEST_F(DocumentLoaderTest, ErrorsFarIntoALongFile) {
   std::string long_line;
   while (long_line.size() < 300000) long_line += "perch\xC3\xA9 ";
@@ -393,6 +400,16 @@ TEST_F(DocumentLoaderTest, ErrorsFarIntoALongFile) {
        "Invalid UTF-8 byte sequence at byte offset " + std::to_string(2 + tail.size())},
       {"invalid UTF-8 long after U+FFFE, behind a mark", "\xEF\xBB\xBF\xEF\xBF\xBE" + tail + "\x80",
        "Invalid UTF-8 byte sequence at byte offset " + std::to_string(6 + tail.size())},
+      {"unpaired UTF-16 surrogate long after a refused character",
+       "\xFF\xFE"
+       "a\0\x0B\0"s +
+           Utf16Le(tail) + "\x00\xDC"s,
+       "Unpaired UTF-16 surrogate U+DC00 at byte offset " + std::to_string(6 + 2 * tail.size())},
+      {"unpaired UTF-16 surrogate long after the cut",
+       "\xFE\xFF"
+       "\0a\0\0"s +
+           std::string(2 * tail.size(), 'z') + "\xD8\x00\0a"s,
+       "Unpaired UTF-16 surrogate U+D800 at byte offset " + std::to_string(6 + 2 * tail.size())},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
