@@ -171,7 +171,8 @@ class EnvelopeWriter {
                    std::string_view child_ns, uint32_t oco);
   Element ObjInstanceToSOAP(const TRemotable& obj, Element parent, std::string_view name,
                             std::string_view ns, std::string_view child_ns,
-                            const ClassInfo& declared, uint32_t oco, const std::string* value_text);
+                            const ClassInfo& declared, uint32_t oco,
+                            const std::string_view* value_text);
   void WriteTypeAttribute(Element el, const ClassInfo& cls);
   void WriteProperties(const TRemotable& obj, Element el, std::string_view child_ns, uint32_t oco);
   void WriteProperty(const TRemotable& obj, const WireProperty& wire, Element el,
@@ -206,6 +207,9 @@ class EnvelopeWriter {
   // Whether the class and its ancestors up to TRemotable are registered
   // under more than one namespace.
   bool HasSeveralNamespaces(const ClassInfo& cls);
+  // The text of ordinal `ord` of an enumeration (its registered external
+  // name), as the property route gives it.
+  std::string_view EnumerationText(const TypeInfo* type, int64_t ord);
 
   TSOAPConvertOptions options_;
   OutputDocument doc_;
@@ -213,6 +217,7 @@ class EnvelopeWriter {
   std::vector<const TRemotable*> writing_;  // objects being written: the cycle check
   std::unordered_map<const ClassInfo*, ClassWire> classes_;
   std::unordered_map<const TypeInfo*, XSDName> types_;
+  std::unordered_map<const TypeInfo*, std::vector<std::string>> enums_;  // texts by ordinal
 };
 
 // What an object sees of the writer when it writes itself.
@@ -232,9 +237,8 @@ class ObjectWriterContext : public SoapObjectWriter {
     w_.ObjInstanceToSOAP(obj, parent_, name_, ns_, child_ns_, declared_, oco_, nullptr);
   }
   void WriteValueText(const TRemotable& obj, std::string_view text) override {
-    const std::string t(text);
     w_.ObjInstanceToSOAP(obj, parent_, name_, ns_, child_ns_, declared_,
-                         oco_ | ocoDontSerializeProps, &t);
+                         oco_ | ocoDontSerializeProps, &text);
   }
   void WriteFragment(const TRemotable& obj, const xml::Node* node) override {
     const Element el = w_.ObjInstanceToSOAP(obj, parent_, name_, ns_, child_ns_, declared_,
@@ -366,7 +370,7 @@ void EnvelopeWriter::WriteObject(Element parent, std::string_view name, std::str
 Element EnvelopeWriter::ObjInstanceToSOAP(const TRemotable& obj, Element parent,
                                           std::string_view name, std::string_view ns,
                                           std::string_view child_ns, const ClassInfo& declared,
-                                          uint32_t oco, const std::string* value_text) {
+                                          uint32_t oco, const std::string_view* value_text) {
   const ClassInfo& cls = obj.ClassType();
   const SerializationOptions so = Wire(cls).plan->options | obj.FSerializationOptions;
   Element el =
@@ -517,11 +521,27 @@ void EnvelopeWriter::WriteProperty(const TRemotable& obj, const WireProperty& wi
         } else {
           doc_.SetText(text_el, text);
         }
+      } else if (prop.type->kind == TypeKind::Enumeration) {
+        Scalar(el, xml_name, ns, EnumerationText(prop.type, access.GetOrd(obj)));
       } else {
         Scalar(el, xml_name, ns, GetObjectPropAsText(obj, prop));
       }
       return;
   }
+}
+
+std::string_view EnvelopeWriter::EnumerationText(const TypeInfo* type, int64_t ord) {
+  if (type->IsBoolean()) return ord != 0 ? "true" : "false";
+  auto [it, added] = enums_.try_emplace(type);
+  std::vector<std::string>& texts = it->second;
+  if (added) {
+    texts.reserve(type->identifiers.size());
+    for (size_t i = 0; i < type->identifiers.size(); ++i) {
+      texts.push_back(CastNativeToSoap(type, NativeValue(static_cast<int64_t>(i))));
+    }
+  }
+  return ord >= 0 && static_cast<uint64_t>(ord) < texts.size() ? texts[static_cast<size_t>(ord)]
+                                                               : std::string_view();
 }
 
 void EnvelopeWriter::WriteAttribute(Element el, const PropInfo& prop, const std::string& xml_name,

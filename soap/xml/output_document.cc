@@ -34,16 +34,16 @@ char* Arena::Grow(size_t size, size_t align) {
 Tree::Tree() { empty = Intern(""); }
 
 const Atom* Tree::Intern(std::string_view text) {
-  if (auto it = atoms.find(text); it != atoms.end()) return it->second;
+  if (const Atom* a = atoms.Find(text)) return a;
   Atom* a = arena.New<Atom>();
   a->text = arena.Copy(text);
   a->serial = static_cast<uint32_t>(atoms.size() + 1);
-  atoms.emplace(a->text, a);
+  atoms.Insert(a->text, a);
   return a;
 }
 
 const Name* Tree::InternName(std::string_view qualified_name) {
-  if (auto it = names.find(qualified_name); it != names.end()) return it->second;
+  if (const Name* n = names.Find(qualified_name)) return n;
   Name* n = arena.New<Name>();
   const size_t colon = qualified_name.find(':');
   std::string markup = "<" + std::string(qualified_name);
@@ -56,7 +56,7 @@ const Name* Tree::InternName(std::string_view qualified_name) {
     n->prefix = Intern(qualified_name.substr(0, colon));
     n->local = open_name.substr(colon + 1);
   }
-  names.emplace(open_name, n);
+  names.Insert(open_name, n);
   return n;
 }
 
@@ -139,6 +139,7 @@ out::Extra& ExtraOf(Tree& t, ONode* e) {
 }
 
 void AppendDecl(Tree& t, ONode* e, const Atom* prefix, const Atom* uri) {
+  if (prefix == nullptr) t.scope_node = nullptr;
   DeclLink* link = t.arena.New<DeclLink>();
   link->decl = t.InternDecl(prefix, uri);
   DeclLink** at = &ExtraOf(t, e).decls;
@@ -163,13 +164,23 @@ void Declare(Tree& t, ONode* e, const Atom* prefix, const Atom* uri) {
 // element in no namespace is given xmlns="" when a default namespace is in
 // scope.
 void PlaceInNamespace(Tree& t, ONode* e, const Atom* prefix, std::string_view uri) {
+  // The new element declares nothing yet: what is in force at it is what is
+  // in force at its parent.
+  const Decl* d;
+  if (prefix == nullptr) {
+    if (t.scope_node != e->parent || e->parent == nullptr) {
+      t.scope_node = e->parent;
+      t.scope_default = DeclarationInScope(e->parent, nullptr);
+    }
+    d = t.scope_default;
+  } else {
+    d = DeclarationInScope(e, prefix);
+  }
   if (uri.empty()) {
-    if (!ResolvedUri(e, nullptr).empty()) Declare(t, e, nullptr, t.empty);
+    if (d != nullptr && !d->uri->text.empty()) Declare(t, e, nullptr, t.empty);
     return;
   }
-  const Atom* u = t.Intern(uri);
-  const Decl* d = DeclarationInScope(e, prefix);
-  if (d == nullptr || d->uri != u) Declare(t, e, prefix, u);
+  if (d == nullptr || d->uri->text != uri) Declare(t, e, prefix, t.Intern(uri));
 }
 
 // Makes `child` the last child of `parent`. An element whose content was
@@ -180,6 +191,7 @@ void Append(Tree& t, ONode* parent, ONode* child) {
     text->kind = Kind::kText;
     text->data = parent->data;
     text->size = parent->size;
+    text->plain = parent->plain;
     text->parent = parent;
     parent->first_child = parent->last_child = text;
     parent->text_only = false;
@@ -289,6 +301,7 @@ void AppendMergedText(Tree& t, ONode* parent, std::string_view text) {
     const std::string_view copy = t.arena.Copy(merged);
     last->data = copy.data();
     last->size = TextSize(copy);
+    last->plain = false;
     return;
   }
   Append(t, parent, NewNode(t, Kind::kText, text));
@@ -361,10 +374,8 @@ OutputDocument::~OutputDocument() = default;
 OutputElement OutputDocument::AddElement(OutputElement parent, std::string_view qualified_name,
                                          std::string_view ns_uri) {
   Tree& t = *tree_;
-  const out::Name* name;
-  if (auto it = t.names.find(qualified_name); it != t.names.end()) {
-    name = it->second;
-  } else {
+  const out::Name* name = t.names.Find(qualified_name);
+  if (name == nullptr) {
     const std::string qname(qualified_name);
     if (qname.empty() || xmlValidateQName(X(qname.c_str()), 0) != 0) {
       throw DOMException("Invalid element name \"" + qname + "\"");
@@ -409,9 +420,9 @@ void OutputDocument::DeclareNamespace(OutputElement element, std::string_view pr
 
 std::optional<std::string> OutputDocument::FindPrefix(OutputElement element,
                                                       std::string_view uri) const {
-  const auto it = tree_->atoms.find(uri);
-  if (element.node_ == nullptr || it == tree_->atoms.end()) return std::nullopt;
-  const Decl* d = BindingOf(element.node_, it->second, false);
+  const Atom* u = tree_->atoms.Find(uri);
+  if (element.node_ == nullptr || u == nullptr) return std::nullopt;
+  const Decl* d = BindingOf(element.node_, u, false);
   if (d == nullptr) return std::nullopt;
   return d->prefix != nullptr ? std::string(d->prefix->text) : std::string();
 }
@@ -443,8 +454,8 @@ void OutputDocument::SetAttributeNS(OutputElement element, std::string_view loca
   if (ns_uri.empty()) return SetAttribute(element, local, value);
   ONode* e = element.node_;
   if (e == nullptr) throw DOMException("Attributes are set on elements only");
-  const auto it = tree_->atoms.find(ns_uri);
-  const Decl* d = it != tree_->atoms.end() ? BindingOf(e, it->second, true) : nullptr;
+  const Atom* u = tree_->atoms.Find(ns_uri);
+  const Decl* d = u != nullptr ? BindingOf(e, u, true) : nullptr;
   if (d == nullptr) {
     throw DOMException("No prefix is declared for namespace \"" + std::string(ns_uri) + "\"");
   }
@@ -459,6 +470,7 @@ void OutputDocument::SetText(OutputElement element, std::string_view text) {
   e->text_only = true;
   e->data = tree_->arena.Copy(text).data();
   e->size = size;
+  e->plain = EscapedTextSize(text) == size;
 }
 
 void OutputDocument::SetTextRef(OutputElement element, std::string_view text) {
@@ -469,6 +481,7 @@ void OutputDocument::SetTextRef(OutputElement element, std::string_view text) {
   e->text_only = true;
   e->data = text.data();
   e->size = size;
+  e->plain = false;  // a large text is scanned as it is written
 }
 
 void OutputDocument::ImportNode(OutputElement parent, Node foreign) {

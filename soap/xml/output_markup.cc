@@ -83,7 +83,12 @@ void MarkupWriter::Run(const Tree& tree, Cursor& c, Sink& sink) {
         break;
       case Phase::kText: {
         const std::string_view text = c.node->Data();
-        c.text_pos += sink.PutText(text.substr(c.text_pos));
+        if (c.node->plain) {
+          sink.Put(text);
+          c.text_pos = text.size();
+        } else {
+          c.text_pos += sink.PutText(text.substr(c.text_pos));
+        }
         if (c.text_pos < text.size()) break;
         c.text_pos = 0;
         if (c.node->kind == Kind::kElement) {

@@ -57,6 +57,73 @@ class Arena {
   static constexpr size_t kMaxBlock = size_t{2} << 20;
 };
 
+// A map from strings to pointers, for a few hundred distinct keys looked up
+// a million times: open addressing in a power-of-two table, and a hash that
+// takes eight bytes a step. The keys are views of memory the caller keeps.
+template <class T>
+class StringMap {
+ public:
+  StringMap() : slots_(64) {}
+
+  T* Find(std::string_view key) const {
+    const uint64_t h = Hash(key);
+    for (size_t i = h & (slots_.size() - 1);; i = (i + 1) & (slots_.size() - 1)) {
+      const Slot& s = slots_[i];
+      if (s.value == nullptr) return nullptr;
+      if (s.hash == h && s.size == key.size() && std::memcmp(s.data, key.data(), key.size()) == 0) {
+        return s.value;
+      }
+    }
+  }
+  // REQUIRES: `key` is not in the map and outlives it.
+  void Insert(std::string_view key, T* value) {
+    if (2 * (count_ + 1) > slots_.size()) Grow();
+    Place(Slot{key.data(), key.size(), Hash(key), value});
+    ++count_;
+  }
+  size_t size() const { return count_; }
+
+ private:
+  struct Slot {
+    const char* data = nullptr;
+    size_t size = 0;
+    uint64_t hash = 0;
+    T* value = nullptr;
+  };
+
+  static uint64_t Hash(std::string_view key) {
+    constexpr uint64_t kMul = 0x9E3779B97F4A7C15u;
+    uint64_t h = key.size() * kMul;
+    const char* p = key.data();
+    size_t n = key.size();
+    for (; n >= 8; p += 8, n -= 8) {
+      uint64_t v;
+      std::memcpy(&v, p, 8);
+      h = (h ^ v) * kMul;
+      h ^= h >> 29;
+    }
+    uint64_t v = 0;
+    std::memcpy(&v, p, n);
+    h = (h ^ v) * kMul;
+    return h ^ (h >> 32);
+  }
+  void Place(const Slot& slot) {
+    size_t i = slot.hash & (slots_.size() - 1);
+    while (slots_[i].value != nullptr) i = (i + 1) & (slots_.size() - 1);
+    slots_[i] = slot;
+  }
+  void Grow() {
+    std::vector<Slot> old(2 * slots_.size());
+    old.swap(slots_);
+    for (const Slot& s : old) {
+      if (s.value != nullptr) Place(s);
+    }
+  }
+
+  std::vector<Slot> slots_;
+  size_t count_ = 0;
+};
+
 // A string stored once per tree.
 struct Atom {
   std::string_view text;
@@ -111,6 +178,9 @@ struct Node {
   // An element whose whole content is one text, `data`: its single text
   // child, kept in the element itself.
   bool text_only = false;
+  // The character data holds nothing that text escapes, so it is written as
+  // it is (set for the short texts that are copied).
+  bool plain = false;
   const Name* name = nullptr;  // elements; a processing instruction's target
   Node* first_child = nullptr;
   Node* last_child = nullptr;
@@ -127,9 +197,14 @@ struct Tree {
   Node* root = nullptr;  // the document element
   int prefix_counter = 0;
   const Atom* empty = nullptr;  // the empty string
-  std::unordered_map<std::string_view, const Atom*> atoms;
-  std::unordered_map<std::string_view, const Name*> names;  // by qualified name
-  std::unordered_map<uint64_t, const Decl*> decls;          // by the atoms' serial numbers
+  StringMap<const Atom> atoms;
+  StringMap<const Name> names;                      // by qualified name
+  std::unordered_map<uint64_t, const Decl*> decls;  // by the atoms' serial numbers
+  // The default declaration in force at `scope_node` (null: none), for the
+  // children that are added to one element after another. Forgotten when a
+  // default declaration is added anywhere.
+  const Node* scope_node = nullptr;
+  const Decl* scope_default = nullptr;
 
   Tree();
   const Atom* Intern(std::string_view text);
