@@ -12,6 +12,7 @@
 // before it (the peak is reset with /proc/self/clear_refs where the kernel allows it; otherwise the
 // peak since start is used and "peak_reset=0" is printed).
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <time.h>
 #include <unistd.h>
 
@@ -35,6 +36,13 @@ using namespace vorn;
 using Clock = std::chrono::steady_clock;
 
 constexpr int kInviaDocumento = 0;  // among IService's own operations
+
+// Page faults of this process so far (each first touch of a fresh page).
+long MinorFaults() {
+  rusage ru{};
+  getrusage(RUSAGE_SELF, &ru);
+  return ru.ru_minflt;
+}
 
 // CPU time of this process, in seconds: on a busy machine the wall time
 // also counts the time other processes had the processor.
@@ -204,12 +212,14 @@ int main(int argc, char** argv) {
     const long rss0 = StatusKiB("VmRSS");
     const auto t0 = Clock::now();
     const double cpu0 = CpuSeconds();
+    const long faults0 = MinorFaults();
     const std::unique_ptr<ByteSource> envelope = converter.InvContextToStream(intf, meth_num, ctx);
     const uint64_t size = envelope->Size();
     uint64_t read = 0;
     while (const size_t n = envelope->Read(piece.data(), piece.size())) read += n;
     const auto t1 = Clock::now();
     const double cpu = CpuSeconds() - cpu0;
+    const long faults = MinorFaults() - faults0;
     if (read != size) {
       std::fprintf(stderr, "read %llu bytes of %llu\n", static_cast<unsigned long long>(read),
                    static_cast<unsigned long long>(size));
@@ -218,9 +228,9 @@ int main(int argc, char** argv) {
     const double s = std::chrono::duration<double>(t1 - t0).count();
     std::printf(
         "call=%d lines=%zu envelope_bytes=%llu seconds=%.4f mb_per_s=%.1f us_per_line=%.3f "
-        "cpu_seconds=%.4f mb_per_cpu_s=%.1f",
+        "cpu_seconds=%.4f mb_per_cpu_s=%.1f page_faults=%ld",
         call, lines, static_cast<unsigned long long>(size), s, static_cast<double>(size) / s / 1e6,
-        s * 1e6 / static_cast<double>(lines), cpu, static_cast<double>(size) / cpu / 1e6);
+        s * 1e6 / static_cast<double>(lines), cpu, static_cast<double>(size) / cpu / 1e6, faults);
     if (call == 1) {
       std::printf(" tree_mib=%.1f peak_mib=%.1f peak_reset=%d",
                   static_cast<double>(rss_tree - rss_before_tree) / 1024.0,

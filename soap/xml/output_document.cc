@@ -46,8 +46,9 @@ const Name* Tree::InternName(std::string_view qualified_name) {
   if (const Name* n = names.Find(qualified_name)) return n;
   Name* n = arena.New<Name>();
   const size_t colon = qualified_name.find(':');
-  std::string markup = "<" + std::string(qualified_name);
-  n->open = arena.Copy(markup);
+  std::string markup = "<" + std::string(qualified_name) + ">";
+  n->open_gt = arena.Copy(markup);
+  n->open = n->open_gt.substr(0, n->open_gt.size() - 1);
   n->close = arena.Copy("</" + std::string(qualified_name) + ">");
   const std::string_view open_name = n->open.substr(1);
   if (colon == std::string_view::npos) {
@@ -139,7 +140,11 @@ out::Extra& ExtraOf(Tree& t, ONode* e) {
 }
 
 void AppendDecl(Tree& t, ONode* e, const Atom* prefix, const Atom* uri) {
-  if (prefix == nullptr) t.scope_node = nullptr;
+  if (prefix == nullptr) {
+    t.scope_node = nullptr;
+  } else {
+    t.binding_node = nullptr;
+  }
   DeclLink* link = t.arena.New<DeclLink>();
   link->decl = t.InternDecl(prefix, uri);
   DeclLink** at = &ExtraOf(t, e).decls;
@@ -180,7 +185,10 @@ void PlaceInNamespace(Tree& t, ONode* e, const Atom* prefix, std::string_view ur
     if (d != nullptr && !d->uri->text.empty()) Declare(t, e, nullptr, t.empty);
     return;
   }
-  if (d == nullptr || d->uri->text != uri) Declare(t, e, prefix, t.Intern(uri));
+  if (d == nullptr || d->uri->text.size() != uri.size() ||
+      !out::SameBytes(d->uri->text.data(), uri.data(), uri.size())) {
+    Declare(t, e, prefix, t.Intern(uri));
+  }
 }
 
 // Makes `child` the last child of `parent`. An element whose content was
@@ -207,13 +215,6 @@ void Append(Tree& t, ONode* parent, ONode* child) {
   parent->last_child = child;
 }
 
-std::string AttributeMarkup(std::string_view written_name, std::string_view value) {
-  std::string markup = " " + std::string(written_name) + "=\"";
-  AppendAttributeValue(markup, value);
-  markup += '"';
-  return markup;
-}
-
 uint32_t TextSize(std::string_view text) {
   if (text.size() > static_cast<size_t>(INT_MAX)) throw DOMException("Text too long");
   return static_cast<uint32_t>(text.size());
@@ -223,7 +224,19 @@ uint32_t TextSize(std::string_view text) {
 // the same name and namespace; it is written as `written_name`.
 void SetAttr(Tree& t, ONode* e, const Atom* ns, std::string_view name,
              std::string_view written_name, std::string_view value) {
-  const std::string_view markup = t.arena.Copy(AttributeMarkup(written_name, value));
+  // The same attribute recurs (xsi:nil="true"): its markup is stored once.
+  std::string_view markup;
+  if (written_name == t.last_attr_name && value == t.last_attr_value) {
+    markup = t.last_attr_markup;
+  } else {
+    t.scratch.assign(" ").append(written_name).append("=\"");
+    AppendAttributeValue(t.scratch, value);
+    t.scratch += '"';
+    markup = t.Intern(t.scratch)->text;
+    t.last_attr_name.assign(written_name);
+    t.last_attr_value.assign(value);
+    t.last_attr_markup = markup;
+  }
   out::Attr** at = &ExtraOf(t, e).attrs;
   for (; *at != nullptr; at = &(*at)->next) {
     if ((*at)->ns == ns && (*at)->name == name) {
@@ -233,9 +246,24 @@ void SetAttr(Tree& t, ONode* e, const Atom* ns, std::string_view name,
   }
   out::Attr* a = t.arena.New<out::Attr>();
   a->ns = ns;
-  a->name = t.arena.Copy(name);
+  a->name = t.Intern(name)->text;
   a->markup = markup;
   *at = a;
+}
+
+// BindingOf(e, uri, true), remembered for the elements that declare no
+// prefix of their own: for them it is the answer of their parent.
+const Decl* PrefixedBindingOf(Tree& t, const ONode* e, const Atom* uri) {
+  for (const DeclLink* l = e->decls(); l != nullptr; l = l->next) {
+    if (l->decl->prefix != nullptr) return BindingOf(e, uri, true);
+  }
+  if (e->parent == nullptr) return BindingOf(e, uri, true);
+  if (t.binding_node != e->parent || t.binding_uri != uri) {
+    t.binding_node = e->parent;
+    t.binding_uri = uri;
+    t.binding = BindingOf(e->parent, uri, true);
+  }
+  return t.binding;
 }
 
 struct XmlDocFree {
@@ -374,7 +402,16 @@ OutputDocument::~OutputDocument() = default;
 OutputElement OutputDocument::AddElement(OutputElement parent, std::string_view qualified_name,
                                          std::string_view ns_uri) {
   Tree& t = *tree_;
-  const out::Name* name = t.names.Find(qualified_name);
+  Tree::NameAlias& alias =
+      t.name_aliases[(reinterpret_cast<uintptr_t>(qualified_name.data()) >> 3) %
+                     t.name_aliases.size()];
+  const out::Name* name = nullptr;
+  if (alias.data == qualified_name.data() && alias.size == qualified_name.size() &&
+      out::SameBytes(alias.name->open.data() + 1, qualified_name.data(), qualified_name.size())) {
+    name = alias.name;
+  } else {
+    name = t.names.Find(qualified_name);
+  }
   if (name == nullptr) {
     const std::string qname(qualified_name);
     if (qname.empty() || xmlValidateQName(X(qname.c_str()), 0) != 0) {
@@ -382,6 +419,7 @@ OutputElement OutputDocument::AddElement(OutputElement parent, std::string_view 
     }
     name = t.InternName(qname);
   }
+  alias = {qualified_name.data(), qualified_name.size(), name};
   if (name->prefix != nullptr && ns_uri.empty()) {
     throw DOMException("Element \"" + std::string(qualified_name) +
                        "\" has a prefix but no namespace");
@@ -455,11 +493,14 @@ void OutputDocument::SetAttributeNS(OutputElement element, std::string_view loca
   ONode* e = element.node_;
   if (e == nullptr) throw DOMException("Attributes are set on elements only");
   const Atom* u = tree_->atoms.Find(ns_uri);
-  const Decl* d = u != nullptr ? BindingOf(e, u, true) : nullptr;
+  const Decl* d = u != nullptr ? PrefixedBindingOf(*tree_, e, u) : nullptr;
   if (d == nullptr) {
     throw DOMException("No prefix is declared for namespace \"" + std::string(ns_uri) + "\"");
   }
-  SetAttr(*tree_, e, d->uri, local, std::string(d->prefix->text) + ":" + std::string(local), value);
+  std::string written;
+  written.reserve(d->prefix->text.size() + 1 + local.size());
+  written.append(d->prefix->text).append(":").append(local);
+  SetAttr(*tree_, e, d->uri, local, written, value);
 }
 
 void OutputDocument::SetText(OutputElement element, std::string_view text) {

@@ -41,10 +41,15 @@ class WriteSink {
 
   bool Full() const { return w_ == end_; }
   void Put(std::string_view s) {
-    const size_t n = std::min(s.size(), static_cast<size_t>(end_ - w_));
+    if (s.size() <= static_cast<size_t>(end_ - w_)) {
+      CopyBytes(w_, s.data(), s.size());
+      w_ += s.size();
+      return;
+    }
+    const size_t n = static_cast<size_t>(end_ - w_);
     std::memcpy(w_, s.data(), n);
-    w_ += n;
-    if (n < s.size()) pending_.append(s.substr(n));
+    w_ = end_;
+    pending_.append(s.substr(n));
   }
   // Escapes as much of `text` as there is room for; returns the bytes of
   // `text` used. A byte whose escape does not fit whole is used too: the
@@ -112,21 +117,26 @@ template <class Sink>
 void MarkupWriter::Open(const Tree& tree, Cursor& c, Sink& sink) {
   const Node* n = c.node;
   switch (n->kind) {
-    case Kind::kElement:
-      sink.Put(n->name->open);
-      for (const DeclLink* d = n->decls(); d != nullptr; d = d->next) sink.Put(d->decl->markup);
-      for (const Attr* a = n->attrs(); a != nullptr; a = a->next) sink.Put(a->markup);
+    case Kind::kElement: {
+      const bool content = n->text_only || n->first_child != nullptr;
+      if (n->extra == nullptr && content) {
+        sink.Put(n->name->open_gt);
+      } else {
+        sink.Put(n->name->open);
+        for (const DeclLink* d = n->decls(); d != nullptr; d = d->next) sink.Put(d->decl->markup);
+        for (const Attr* a = n->attrs(); a != nullptr; a = a->next) sink.Put(a->markup);
+        if (content) sink.Put(">");
+      }
       if (n->text_only) {
-        sink.Put(">");
         c.phase = Phase::kText;
       } else if (n->first_child != nullptr) {
-        sink.Put(">");
         c.node = n->first_child;
       } else {
         sink.Put("/>");
         Advance(tree, c, sink);
       }
       return;
+    }
     case Kind::kText:
       c.phase = Phase::kText;
       return;

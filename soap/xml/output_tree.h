@@ -7,6 +7,7 @@
 // markup ready to be written.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -57,6 +58,48 @@ class Arena {
   static constexpr size_t kMaxBlock = size_t{2} << 20;
 };
 
+// Copies n bytes; short copies (most names and texts of an envelope) are
+// done inline with fixed-size moves instead of a call.
+inline void CopyBytes(char* dst, const char* src, size_t n) {
+  if (n >= 8 && n <= 16) {
+    uint64_t a, b;
+    std::memcpy(&a, src, 8);
+    std::memcpy(&b, src + n - 8, 8);
+    std::memcpy(dst, &a, 8);
+    std::memcpy(dst + n - 8, &b, 8);
+  } else if (n >= 4 && n < 8) {
+    uint32_t a, b;
+    std::memcpy(&a, src, 4);
+    std::memcpy(&b, src + n - 4, 4);
+    std::memcpy(dst, &a, 4);
+    std::memcpy(dst + n - 4, &b, 4);
+  } else if (n < 4) {
+    for (size_t i = 0; i < n; ++i) dst[i] = src[i];
+  } else {
+    std::memcpy(dst, src, n);
+  }
+}
+
+// Whether two strings of `n` bytes are equal, comparing 8 bytes a step.
+inline bool SameBytes(const char* a, const char* b, size_t n) {
+  if (n < 8) {
+    for (size_t i = 0; i < n; ++i) {
+      if (a[i] != b[i]) return false;
+    }
+    return true;
+  }
+  for (size_t i = 0; i + 8 <= n; i += 8) {
+    uint64_t x, y;
+    std::memcpy(&x, a + i, 8);
+    std::memcpy(&y, b + i, 8);
+    if (x != y) return false;
+  }
+  uint64_t x, y;
+  std::memcpy(&x, a + n - 8, 8);
+  std::memcpy(&y, b + n - 8, 8);
+  return x == y;
+}
+
 // A map from strings to pointers, for a few hundred distinct keys looked up
 // a million times: open addressing in a power-of-two table, and a hash that
 // takes eight bytes a step. The keys are views of memory the caller keeps.
@@ -70,7 +113,7 @@ class StringMap {
     for (size_t i = h & (slots_.size() - 1);; i = (i + 1) & (slots_.size() - 1)) {
       const Slot& s = slots_[i];
       if (s.value == nullptr) return nullptr;
-      if (s.hash == h && s.size == key.size() && std::memcmp(s.data, key.data(), key.size()) == 0) {
+      if (s.hash == h && s.size == key.size() && SameBytes(s.data, key.data(), key.size())) {
         return s.value;
       }
     }
@@ -103,7 +146,11 @@ class StringMap {
       h ^= h >> 29;
     }
     uint64_t v = 0;
-    std::memcpy(&v, p, n);
+    if (key.size() >= 8) {
+      std::memcpy(&v, key.data() + key.size() - 8, 8);  // the last 8, overlapping
+    } else {
+      for (size_t i = 0; i < n; ++i) v |= uint64_t{static_cast<unsigned char>(p[i])} << (8 * i);
+    }
     h = (h ^ v) * kMul;
     return h ^ (h >> 32);
   }
@@ -134,8 +181,9 @@ struct Atom {
 struct Name {
   const Atom* prefix = nullptr;  // null: unprefixed
   std::string_view local;
-  std::string_view open;   // "<prefix:local"
-  std::string_view close;  // "</prefix:local>"
+  std::string_view open;     // "<prefix:local"
+  std::string_view open_gt;  // "<prefix:local>"
+  std::string_view close;    // "</prefix:local>"
 };
 
 // A namespace declaration: the binding of a prefix (null: the default
@@ -205,6 +253,25 @@ struct Tree {
   // default declaration is added anywhere.
   const Node* scope_node = nullptr;
   const Decl* scope_default = nullptr;
+  // The prefixed declaration of `binding_uri` in force at `binding_node`,
+  // for attributes set on one new element after another. Forgotten when a
+  // prefixed declaration is added anywhere.
+  const Node* binding_node = nullptr;
+  const Atom* binding_uri = nullptr;
+  const Decl* binding = nullptr;
+  std::string scratch;  // a buffer for building markup
+  // Names found by the address of the caller's text, which is most often
+  // the same text of a description from one element to the next; the bytes
+  // are compared all the same.
+  struct NameAlias {
+    const char* data = nullptr;
+    size_t size = 0;
+    const Name* name = nullptr;
+  };
+  std::array<NameAlias, 64> name_aliases{};
+  // The markup of the last attribute set, for the next one like it.
+  std::string last_attr_name, last_attr_value;
+  std::string_view last_attr_markup;
 
   Tree();
   const Atom* Intern(std::string_view text);
