@@ -6,7 +6,7 @@
 // with the rest of the invoice model.
 #pragma once
 
-#include "service/remotable.h"
+#include "service/registry/remotable.h"
 
 namespace vorn {
 
