@@ -2,7 +2,7 @@
 # Installs what building and testing vorn needs, on Debian 12, when missing.
 set -euo pipefail
 
-packages=(cmake ninja-build g++ pkg-config libxml2-dev libcurl4-openssl-dev libgtest-dev
+packages=(cmake ninja-build g++ pkg-config libxml2-dev libcurl4-openssl-dev libssl-dev libgtest-dev
           python3 openssl curl)
 missing=()
 for p in "${packages[@]}"; do
