@@ -72,6 +72,16 @@ void Console::WriteLine(std::string_view utf8) {
   Append(bytes.data(), bytes.size());
 }
 
+void Console::WriteBytes(std::string_view bytes) {
+  Start();
+  if (terminal_) {
+    Flush();
+    WriteOrThrow(fd_, bytes.data(), bytes.size());
+    return;
+  }
+  Append(bytes.data(), bytes.size());
+}
+
 // Adds `data` to the buffer, writing out each full 128 bytes. Whole blocks
 // that start on an empty buffer are written straight from `data`: the bytes
 // and block boundaries are the same as copying them through the buffer.

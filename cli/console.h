@@ -32,6 +32,10 @@ class Console {
   // when a write fails; what was buffered then is dropped.
   void WriteLine(std::string_view utf8);
 
+  // Writes `bytes` as they are: no conversion, no line end added. Throws as
+  // WriteLine does.
+  void WriteBytes(std::string_view bytes);
+
   // Writes out what is buffered. Throws EInOutError when the write fails;
   // the buffered bytes are dropped either way.
   void Flush();

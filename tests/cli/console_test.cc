@@ -11,8 +11,8 @@
 #include <cstdlib>
 #include <string>
 
-#include "cli/locale_charset.h"
 #include "base/exception.h"
+#include "cli/locale_charset.h"
 
 namespace vorn {
 namespace {

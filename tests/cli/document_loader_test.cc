@@ -14,8 +14,8 @@
 #include <thread>
 #include <vector>
 
-#include "cli/locale_charset.h"
 #include "base/exception.h"
+#include "cli/locale_charset.h"
 
 namespace vorn {
 namespace {

@@ -200,7 +200,8 @@ class LocalErrors(unittest.TestCase):
             r = run_vorn("http://127.0.0.1:9/Service.svc", "a", "b", stdout=write_end)
         finally:
             os.close(write_end)
-        self.assertEqual(r.returncode, 1)
+        # The status stays that of the report: the usage text's.
+        self.assertEqual(r.returncode, 2)
         self.assertTrue(r.stderr.startswith(b"Exception EInOutError in module vorn at "),
                         r.stderr)
         self.assertIn(b"\r\nI/O error 32.\r\n", r.stderr)
