@@ -147,6 +147,18 @@ struct CheckedDocument::Impl {
     return {static_cast<int>(line), column};
   }
 
+  // The offset of the character at `at`, for a place inside the text.
+  size_t OffsetOf(TextPosition at) const {
+    PositionOf(0);  // fills line_starts
+    if (at.line < 1 || static_cast<size_t>(at.line) > line_starts.size()) return text.size();
+    size_t offset = line_starts[static_cast<size_t>(at.line) - 1];
+    if (offset == 0 && text.starts_with("\xEF\xBB\xBF")) offset = 3;
+    for (int column = 1; column < at.column && offset < text.size(); ++offset) {
+      if ((static_cast<unsigned char>(text[offset + 1]) & 0xC0) != 0x80) ++column;
+    }
+    return offset;
+  }
+
   // The offset of an element's "<"; attribute values hold no "<", so it is
   // the last one before the end of its start tag.
   std::optional<size_t> StartOf(const xmlNode* element) const {
@@ -284,8 +296,15 @@ void RecordElement(void* ctx, const xmlChar* localname, const xmlChar* prefix, c
 // The first error that makes the text not well-formed.
 void RecordParseError(Impl* impl, xmlErrorPtr error) {
   if (error == nullptr || error->level < XML_ERR_ERROR || !impl->findings.empty()) return;
-  impl->findings.push_back(
-      {{std::max(error->line, 1), std::max(error->int2, 1)}, OneLine(error->message)});
+  TextPosition at{std::max(error->line, 1), std::max(error->int2, 1)};
+  if (error->code == XML_ERR_TAG_NAME_MISMATCH) {
+    // libxml2 stands after the end tag; the finding stands at its "</".
+    const size_t offset = impl->OffsetOf(at);
+    const size_t tag = impl->text.rfind("</", offset);
+    if (tag != std::string::npos && impl->PositionOf(tag).line == at.line)
+      at = impl->PositionOf(tag);
+  }
+  impl->findings.push_back({at, OneLine(error->message)});
 }
 
 void OnParseError(void* user_data, xmlErrorPtr error) {
