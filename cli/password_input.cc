@@ -129,9 +129,11 @@ std::string ReadPassword(int fd, const std::string& charset) {
   if (isatty(fd) == 1) {
     source = "the terminal";
     const TerminalOutput terminal;
-    WriteText(terminal.fd(), "Password: ");
     {
+      // Echo goes off before the prompt shows, so that nothing typed after
+      // the prompt is echoed or dropped.
       EchoOff quiet(fd);
+      WriteText(terminal.fd(), "Password: ");
       line = ReadFirstLine(fd, source);
     }
     WriteText(terminal.fd(), "\n");  // the typed line end was not echoed

@@ -31,6 +31,7 @@ delimited by closing the connection. Other forms:
   {"preset": "stall", "seconds": N}  read the request, send nothing for N
                                      seconds, then close
   {"raw": "..."}                     send these bytes as they are, then close
+Any reply may also hold "delay": N, to wait N seconds before it is sent.
 Presets: accepted, rejected, fault, notfound, html, plain, no-content-type,
 empty, drop, stall.
 """
@@ -321,6 +322,9 @@ class Hub:
     def answer(self, sock, reply):
         """Sends the reply; returns whether the connection stays open."""
         action = reply.get("action")
+        delay = float(reply.get("delay", 0))
+        if delay > 0:
+            self.stop.wait(min(delay, MAX_STALL_SECONDS))
         if action == "drop":
             return False
         if action == "stall":
