@@ -4,7 +4,7 @@
 #
 #   fuzz/run.sh [SECONDS] [TARGET...]
 #
-# SECONDS defaults to 60 per target; TARGET defaults to all four. Each run
+# SECONDS defaults to 60 per target; TARGET defaults to all of them. Each run
 # prints one summary line. Findings (crash, leak, timeout, out-of-memory) are
 # left under build-fuzz/fuzz-work/<target>/artifacts/ and the script exits 1.
 #
@@ -17,7 +17,8 @@ build="$root/build-fuzz"
 work="$build/fuzz-work"
 seconds="${1:-60}"
 shift || true
-all_targets=(reply_reader_fuzz xml_parse_fuzz document_loader_fuzz value_text_fuzz)
+all_targets=(reply_reader_fuzz xml_parse_fuzz document_loader_fuzz value_text_fuzz
+             argument_text_fuzz)
 targets=("$@")
 [[ ${#targets[@]} -gt 0 ]] || targets=("${all_targets[@]}")
 
@@ -63,6 +64,10 @@ seed() {
       done ;;
     value_text_fuzz)
       cp "$root"/fuzz/corpus/value_text/* "$dest"/ ;;
+    argument_text_fuzz)
+      # Its inputs start with a selector byte (character set, secret), then
+      # the argument.
+      cp "$root"/fuzz/corpus/argument_text/* "$dest"/ ;;
     *)
       echo "unknown target $target" >&2
       return 1 ;;
