@@ -131,8 +131,11 @@ struct CheckedDocument::Impl {
   TextPosition PositionOf(size_t offset) const {
     if (line_starts.empty()) {
       line_starts.push_back(0);
+      // Lines end as XML ends them: at CR LF, LF or a lone CR.
       for (size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '\n') line_starts.push_back(i + 1);
+        if (text[i] == '\n' || (text[i] == '\r' && (i + 1 == text.size() || text[i + 1] != '\n'))) {
+          line_starts.push_back(i + 1);
+        }
       }
     }
     offset = std::min(offset, text.size());
@@ -354,11 +357,20 @@ CheckedDocument Schema::Check(std::string_view utf8) const {
     impl->findings.push_back({{1, 1}, "The document is too large to be checked"});
     return CheckedDocument(std::move(impl));
   }
+  if (impl->text.empty()) {  // libxml2 makes no parser for no bytes
+    impl->findings.push_back({{1, 1}, "Document is empty"});
+    return CheckedDocument(std::move(impl));
+  }
   LoaderScope scope(nullptr, impl.get(), OnGlobalError);
   std::unique_ptr<xmlParserCtxt, ParserFree> ctxt(
       xmlCreateMemoryParserCtxt(impl->text.data(), static_cast<int>(impl->text.size())));
   if (!ctxt) throw EOutOfMemory();
   xmlCtxtUseOptions(ctxt.get(), XML_PARSE_NONET | XML_PARSE_IGNORE_ENC | XML_PARSE_BIG_LINES);
+  // UTF-8 whatever the first bytes look like: the parser would otherwise
+  // take a UTF-16 mark, or a "<" followed by 0 bytes, as another encoding.
+  // The UTF-8 mark is stepped over here.
+  xmlSwitchEncoding(ctxt.get(), XML_CHAR_ENCODING_UTF8);
+  ctxt->encoding = xmlStrdup(X("UTF-8"));
   ctxt->_private = impl.get();
   ctxt->sax->serror = OnParseError;
   ctxt->sax->startElementNs = RecordElement;

@@ -119,6 +119,9 @@ TEST(SchemaValidatorTest, TextThatIsNotWellFormedGivesItsFirstErrorOnly) {
   EXPECT_NE(d.Findings()[0].message.find("mismatch"), std::string::npos) << Describe(d);
   EXPECT_FALSE(d.Element({}));
 
+  EXPECT_EQ(Describe(OrderSchema().Check("")), "1:1: Document is empty\n");
+  EXPECT_EQ(Describe(OrderSchema().Check("  \r\n")), "2:1: Start tag expected, '<' not found\n");
+
   const CheckedDocument unbound = OrderSchema().Check("<x:order code=\"ABC\"/>");
   EXPECT_FALSE(unbound.WellFormed());
   EXPECT_EQ(unbound.Findings().size(), 1u) << Describe(unbound);
@@ -131,6 +134,19 @@ TEST(SchemaValidatorTest, TheTextIsReadAsUtf8WhateverItsDeclarationSays) {
   EXPECT_TRUE(d.WellFormed()) << Describe(d);
   EXPECT_EQ(Describe(d), "");
   EXPECT_EQ(d.Element({"head", "format"})->text, "è");
+
+  // Bytes that look like a UTF-16 mark are not taken as one.
+  const CheckedDocument utf16 = OrderSchema().Check(std::string("\xFF\xFE<\0a\0/\0>\0", 10));
+  EXPECT_FALSE(utf16.WellFormed());
+  ASSERT_EQ(utf16.Findings().size(), 1u);
+  EXPECT_EQ(utf16.Findings()[0].at, (TextPosition{1, 1})) << Describe(utf16);
+}
+
+TEST(SchemaValidatorTest, ALoneCrEndsALineAsInXml) {
+  const CheckedDocument d = OrderSchema().Check(
+      "<o:order xmlns:o=\"urn:order\" code=\"ABC\">\r<head><format>X</format></head>\r\n"
+      "\r <qty>0</qty></o:order>");
+  EXPECT_EQ(Describe(d).substr(0, 5), "4:2: ") << Describe(d);
 }
 
 // A temporary file that must never be read.
