@@ -9,7 +9,7 @@ namespace {
 
 // One option: its name, the name of its value ("" when it takes none), the
 // field it sets, and its help ("\n" between the lines).
-struct OptionSpec {
+struct OptionEntry {
   std::string_view name;
   std::string_view value;
   bool Options::*flag;
@@ -17,7 +17,7 @@ struct OptionSpec {
   std::string_view help;
 };
 
-constexpr OptionSpec kOptions[] = {
+constexpr OptionEntry kOptions[] = {
     {"--check", "", &Options::check, nullptr,
      "check INVOICE and send nothing: its file name, its size\n"
      "(5 MiB at most), the FatturaPA 1.2.2 schema, and that\n"
@@ -36,9 +36,9 @@ constexpr OptionSpec kOptions[] = {
      "print the versions of vorn and its libraries and exit"},
 };
 
-const OptionSpec* FindOption(std::string_view name) {
-  for (const OptionSpec& spec : kOptions) {
-    if (spec.name == name) return &spec;
+const OptionEntry* FindOption(std::string_view name) {
+  for (const OptionEntry& entry : kOptions) {
+    if (entry.name == name) return &entry;
   }
   return nullptr;
 }
@@ -77,15 +77,15 @@ CommandLine ParseCommandLine(std::vector<std::string> args) {
     }
     const size_t equals = arg.find('=');
     const std::string name = arg.substr(0, equals);
-    const OptionSpec* spec = FindOption(name);
-    if (spec == nullptr) {
+    const OptionEntry* entry = FindOption(name);
+    if (entry == nullptr) {
       throw EArgumentError("Unknown option \"" + name + "\"; \"vorn --help\" lists the options");
     }
-    if (spec->flag != nullptr) {
+    if (entry->flag != nullptr) {
       if (equals != std::string::npos) {
         throw EArgumentError("The option \"" + name + "\" takes no value");
       }
-      result.options.*spec->flag = true;
+      result.options.*entry->flag = true;
       continue;
     }
     std::string value;
@@ -96,9 +96,9 @@ CommandLine ParseCommandLine(std::vector<std::string> args) {
     }
     if (value.empty()) {
       throw EArgumentError("The option \"" + name + "\" needs a value: " + name + " " +
-                           std::string(spec->value));
+                           std::string(entry->value));
     }
-    result.options.*spec->text = value;
+    result.options.*entry->text = value;
   }
   result.positional.assign(args.begin() + static_cast<std::ptrdiff_t>(i), args.end());
   return result;
@@ -126,10 +126,10 @@ std::vector<std::string> HelpLines(std::string_view default_url) {
   AddEntry(lines, "CodiceTrasmittente", "sent as given");
   AddEntry(lines, "ProgressivoInvio", "a 64-bit integer, decimal or hexadecimal ($1A, 0x1A)");
   lines.insert(lines.end(), {"", "Options (before the arguments; -- ends them):"});
-  for (const OptionSpec& spec : kOptions) {
-    std::string left(spec.name);
-    if (!spec.value.empty()) left += " " + std::string(spec.value);
-    AddEntry(lines, left, spec.help);
+  for (const OptionEntry& entry : kOptions) {
+    std::string left(entry.name);
+    if (!entry.value.empty()) left += " " + std::string(entry.value);
+    AddEntry(lines, left, entry.help);
   }
   lines.insert(lines.end(), {"", "Environment:"});
   AddEntry(lines, "VORN_URL", "the hub's address; without it\n" + std::string(default_url));
