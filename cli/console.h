@@ -53,6 +53,10 @@ class Console {
   size_t used_ = 0;
 };
 
+// Writes all of `bytes` to `fd`, retrying after interruptions and partial
+// writes. Returns 0, or the errno of the write that failed.
+int WriteFully(int fd, std::string_view bytes);
+
 // Message of the EInOutError raised for the system error `error_code`:
 // "The specified file was not found" (ENOENT), "Too many open files"
 // (EMFILE), "File access denied" (EACCES, EPERM), otherwise "I/O error <n>".

@@ -170,8 +170,7 @@ Report Submit(const CommandLine& command, const DriverIo& io, const ServiceGette
       const EInOutError e("Cannot write the trace file \"" + FullPath(options.trace) + "\". " +
                               SystemErrorText(trace->Error()),
                           trace->Error());
-      const std::string line = e.Report() + "\r\n";
-      [[maybe_unused]] const ssize_t n = write(io.err_fd, line.data(), line.size());
+      WriteFully(io.err_fd, e.Report() + "\r\n");
     }
   }
   return report;

@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <filesystem>
 
+#include "cli/console.h"
 #include "cli/file_path.h"
 #include "cli/redaction.h"
 
@@ -69,15 +70,7 @@ ExchangeTrace::~ExchangeTrace() {
 }
 
 void ExchangeTrace::Write(std::string_view bytes) {
-  while (error_ == 0 && !bytes.empty()) {
-    const ssize_t n = write(fd_, bytes.data(), bytes.size());
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) {
-      error_ = n < 0 ? errno : EIO;
-      return;
-    }
-    bytes.remove_prefix(static_cast<size_t>(n));
-  }
+  if (error_ == 0) error_ = WriteFully(fd_, bytes);
 }
 
 // Writes the held body, hidden where it must be, then the notes held with it.

@@ -11,6 +11,7 @@
 
 #include "cli/argument_text.h"
 #include "cli/cli_errors.h"
+#include "cli/console.h"
 #include "cli/file_path.h"
 
 namespace vorn {
@@ -64,15 +65,6 @@ class EchoOff {
   bool active_ = false;
   std::array<struct sigaction, kEndingSignals.size()> previous_{};
 };
-
-void WriteText(int fd, std::string_view text) {
-  while (!text.empty()) {
-    const ssize_t n = write(fd, text.data(), text.size());
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return;  // a prompt that cannot be shown does not stop the reading
-    text.remove_prefix(static_cast<size_t>(n));
-  }
-}
 
 // Where the prompt goes: the terminal itself, even when standard error is
 // elsewhere; standard error when the program has no terminal of its own.
@@ -133,10 +125,10 @@ std::string ReadPassword(int fd, const std::string& charset) {
       // Echo goes off before the prompt shows, so that nothing typed after
       // the prompt is echoed or dropped.
       EchoOff quiet(fd);
-      WriteText(terminal.fd(), "Password: ");
+      WriteFully(terminal.fd(), "Password: ");  // a prompt that cannot show stops nothing
       line = ReadFirstLine(fd, source);
     }
-    WriteText(terminal.fd(), "\n");  // the typed line end was not echoed
+    WriteFully(terminal.fd(), "\n");  // the typed line end was not echoed
   } else {
     line = ReadFirstLine(fd, source);
   }

@@ -1,10 +1,9 @@
 #include "cli/progress_line.h"
 
-#include <unistd.h>
-
-#include <cerrno>
 #include <cstdio>
 #include <string_view>
+
+#include "cli/console.h"
 
 namespace vorn {
 namespace {
@@ -26,15 +25,6 @@ std::string Size(double bytes) {
   char text[32];
   std::snprintf(text, sizeof text, "%.1f %s", bytes, kUnits[unit]);
   return text;
-}
-
-void WriteAll(int fd, std::string_view text) {
-  while (!text.empty()) {
-    const ssize_t n = write(fd, text.data(), text.size());
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return;  // the line is a courtesy: a failed write changes nothing
-    text.remove_prefix(static_cast<size_t>(n));
-  }
 }
 
 }  // namespace
@@ -74,12 +64,12 @@ void ProgressLine::Update(int64_t sent, int64_t to_send, int64_t received, Clock
 void ProgressLine::Draw(const std::string& text) {
   std::string out = "\r" + text;
   if (text.size() < width_) out.append(width_ - text.size(), ' ');
-  WriteAll(fd_, out);
+  WriteFully(fd_, out);  // the line is a courtesy: a failed write changes nothing
   width_ = text.size();
 }
 
 void ProgressLine::Finish() {
-  if (width_ > 0) WriteAll(fd_, "\r" + std::string(width_, ' ') + "\r");
+  if (width_ > 0) WriteFully(fd_, "\r" + std::string(width_, ' ') + "\r");
   width_ = 0;
   show_ = false;
 }
