@@ -65,7 +65,11 @@ int OpenTraceFile(const std::string& path) {
 ExchangeTrace::ExchangeTrace(int fd) : fd_(fd) {}
 
 ExchangeTrace::~ExchangeTrace() {
-  WriteBody();
+  try {
+    WriteBody();
+  } catch (...) {
+    // Out of memory while hiding the password: the held body is not written.
+  }
   close(fd_);
 }
 

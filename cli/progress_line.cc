@@ -47,7 +47,13 @@ std::string ProgressText(int64_t sent, int64_t to_send, int64_t received,
 ProgressLine::ProgressLine(int fd, bool show, Clock::time_point start)
     : fd_(fd), show_(show), start_(start) {}
 
-ProgressLine::~ProgressLine() { Finish(); }
+ProgressLine::~ProgressLine() {
+  try {
+    Finish();
+  } catch (...) {
+    // Out of memory: the line stays on the screen.
+  }
+}
 
 void ProgressLine::OnProgress(int64_t sent, int64_t to_send, int64_t received, int64_t) {
   Update(sent, to_send, received, Clock::now());
