@@ -94,6 +94,10 @@ class Node {
   // declarations of ancestors are not repeated.
   std::string Xml() const;
 
+  // The line of the text it was parsed from on which the node starts
+  // (1-based); 0 for a node that was not parsed or a null handle.
+  int Line() const;
+
   // The namespace URI bound to `prefix` in scope of this node ("" = the
   // default namespace). "" when the prefix is unbound or bound to "".
   // "xml" always gives the XML namespace.
