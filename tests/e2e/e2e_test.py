@@ -12,11 +12,14 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.join(HERE, "..", "hub"))
 from hubctl import records, run_hub  # noqa: E402
 from hub import ACCEPTED_BODY as PRESET_ACCEPTED_BODY  # noqa: E402
+from documento_match import match  # noqa: E402
 
 VORN = os.environ.get("VORN_BIN", os.path.join(HERE, "..", "..", "build", "cli", "vorn"))
 REPO = os.path.normpath(os.path.join(HERE, "..", ".."))
 SAMPLES = os.path.normpath(os.path.join(REPO, "..", "shared", "testdata", "fatturapa"))
 EXAMPLE = os.path.join(REPO, "examples", "IT01234567890_FPR99.xml")
+TYPED_EXAMPLE = os.environ.get("VORN_TYPED_EXAMPLE",
+                               os.path.join(REPO, "build", "examples", "typed_invoice"))
 
 MSG_NS = "{http://schemas.datacontract.org/2004/07/VornMirtel.FE.WebService}"
 ACTION = "http://tempuri.org/IService/InviaDocumentoRaw"
@@ -331,6 +334,34 @@ class HostileServers(unittest.TestCase):
     def test_envelope_of_blanks_is_invalid(self):
         result, _, _ = self.submit(xml_reply(ENVELOPE + " \r\n\t </s:Envelope>"))
         self.assert_one_line(result, "ESOAPDomConvertError: Invalid SOAP request")
+
+
+class TypedInvoices(unittest.TestCase):
+    """FatturaPA files through the typed model: every value of the file is
+    found at its place in the Documento that the hub receives."""
+
+    def documento(self, record):
+        _, headers, body = split_request(record.raw)
+        self.assertEqual(headers["soapaction"], '"http://tempuri.org/IService/InviaDocumento"')
+        documento = ET.fromstring(body).find(".//" + MSG_NS + "Documento")
+        self.assertIsNotNone(documento)
+        return documento
+
+    def test_library_example_writes_the_file_it_sends(self):
+        with run_hub() as hub, tempfile.TemporaryDirectory() as tmp:
+            url = "http://127.0.0.1:%d/Service.svc" % hub.port
+            path = os.path.join(tmp, "IT01234567890_00042.xml")
+            env = dict(os.environ, VORN_URL=url)
+            result = subprocess.run([TYPED_EXAMPLE, "u", "p", path], env=env,
+                                    capture_output=True, timeout=120)
+            self.assertEqual(result.returncode, 0, result.stdout + result.stderr)
+            self.assertTrue(result.stdout.endswith(b"Sent\n"), result.stdout)
+            with open(path, "rb") as f:
+                written = f.read()
+            self.assertTrue(written.startswith(b'<?xml version="1.0" encoding="UTF-8"?>'))
+            recs = records(hub.record_dir)
+            self.assertEqual(len(recs), 1)
+            self.assertEqual(match(ET.fromstring(written), self.documento(recs[0])), [])
 
 
 if __name__ == "__main__":
