@@ -106,7 +106,12 @@ class Reader {
 };
 
 // The text of an element that holds a value: its text and CDATA children.
+// Such an element has no attributes.
 std::string Reader::SimpleText(xml::Node element) {
+  if (const xml::Node a = element.FirstAttribute()) {
+    Refuse(element.Line(), "the attribute " + a.Name() + " of " + element.LocalName() +
+                               " is not part of FatturaPA 1.2");
+  }
   std::string text;
   for (xml::Node c : element.Children()) {
     switch (c.Kind()) {
@@ -343,7 +348,15 @@ void Reader::ReadObject(xml::Node element, TRemotable& obj, const SchemaType& st
     const PropInfo* prop = fatturapa::FindProperty(cls, "valueField");
     if (prop == nullptr) NoHome(line, "the text of " + element_name);
     SchemaParticle content{element_name, st.signature_ns, false, st.content, "", 1, 1, {}};
-    ReadValue(element, element_name, SimpleText(element), obj, *prop, content);
+    std::string text;
+    for (xml::Node c : element.Children()) {
+      if (c.Kind() != xml::NodeKind::Text && c.Kind() != xml::NodeKind::CData) {
+        Refuse(c.Line() > 0 ? c.Line() : line,
+               "only text belongs inside " + element_name + " in FatturaPA 1.2");
+      }
+      text += c.Value();
+    }
+    ReadValue(element, element_name, text, obj, *prop, content);
   } else {
     bool has_elements = false;
     for (xml::Node c : element.Children()) has_elements |= c.Kind() == xml::NodeKind::Element;

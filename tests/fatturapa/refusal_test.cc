@@ -103,6 +103,8 @@ const Edit kInvalid[] = {
      "the required element Numero of DatiGeneraliDocumento is missing"},
     {"UnknownAttribute", "<DatiGeneraliDocumento>", "<DatiGeneraliDocumento id=\"x\">", 53,
      "the attribute id of DatiGeneraliDocumento is not part of FatturaPA 1.2"},
+    {"AttributeOnValue", "<Divisa>EUR</Divisa>", "<Divisa cambio=\"1.1\">EUR</Divisa>", 55,
+     "the attribute cambio of Divisa is not part of FatturaPA 1.2"},
     {"ElementInValue", "<Divisa>EUR</Divisa>", "<Divisa>E<b>U</b>R</Divisa>", 55,
      "the element b inside Divisa, which holds a value, is not part of FatturaPA 1.2"},
 };
