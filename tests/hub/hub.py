@@ -39,6 +39,7 @@ Hostile forms, for the tests of a client's limits:
   "body_repeat": {"head": H, "unit": U, "count": N, "tail": T}
                                      a body of H, then U N times, then T;
                                      "{n}" in U becomes 0, 1, 2...
+Any reply may also hold "delay": N, to wait N seconds before it is sent.
 Presets: accepted, rejected, fault, notfound, html, plain, no-content-type,
 empty, drop, stall.
 """
@@ -347,6 +348,9 @@ class Hub:
     def answer(self, sock, reply):
         """Sends the reply; returns whether the connection stays open."""
         action = reply.get("action")
+        delay = float(reply.get("delay", 0))
+        if delay > 0:
+            self.stop.wait(min(delay, MAX_STALL_SECONDS))
         if action == "drop":
             return False
         if action == "stall":
