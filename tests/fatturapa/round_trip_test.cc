@@ -40,10 +40,10 @@ INSTANTIATE_TEST_SUITE_P(Samples, RoundTrip,
                                            "official-v1.2.1/IT01234567890_FPR02.xml",
                                            "extra/siboxd_fatturapa-model/IT13013131001_00026.xml",
                                            "extra/OCA_l10n-italy/IT06363391001_00003.xml",
-                                           "vorn_signed_full.xml"));
+                                           "IT01234567890_VRN01.xml"));
 
 TEST(RoundTrip, ModelHoldsTheFileValues) {
-  const auto invoice = ReadFatturaPA(testing::ReadFile(testing::DataPath("vorn_signed_full.xml")));
+  const auto invoice = ReadFatturaPA(testing::ReadFile(testing::DataPath("IT01234567890_VRN01.xml")));
   EXPECT_EQ(invoice->versioneField, FormatoTrasmissioneType::FPA12);
   ASSERT_EQ(invoice->fatturaElettronicaBodyField.size(), 2u);
   const auto& doc =
