@@ -4,7 +4,8 @@
 //   typed_invoice USERNAME PASSWORD OUTPUT.xml
 //
 // The hub's address comes from VORN_URL (the build's default otherwise).
-// Exit status: 0 sent, 1 an error, 3 the hub refused the invoice.
+// Exit status: 0 sent, 1 an error, 3 the hub refused the invoice, 4 the
+// written file is not valid against the official schema (nothing sent).
 #include <cstdlib>
 #include <fstream>
 #include <iostream>
@@ -12,8 +13,10 @@
 #include <string>
 
 #include "base/exception.h"
+#include "cli/embedded_schemas.h"
 #include "fatturapa/fatturapa_writer.h"
 #include "service/service.h"
+#include "soap/xml/schema_validator.h"
 
 namespace {
 
@@ -139,6 +142,16 @@ std::unique_ptr<FatturaElettronicaBodyType2> Body() {
   return body;
 }
 
+// The official FatturaPA 1.2.2 schema, built into the library together with
+// the signature schema that it imports from this location.
+xml::Schema OfficialSchema() {
+  const std::span<const EmbeddedFile> files = EmbeddedSchemas();
+  return xml::Schema::Compile(
+      files[0].bytes,
+      {{"http://www.w3.org/TR/2002/REC-xmldsig-core-20020212/xmldsig-core-schema.xsd",
+        files[1].bytes}});
+}
+
 std::unique_ptr<FatturaElettronicaType2> BuildInvoice() {
   auto invoice = std::make_unique<FatturaElettronicaType2>();
   invoice->versioneField = FormatoTrasmissioneType::FPR12;
@@ -165,7 +178,15 @@ int main(int argc, char** argv) {
     std::ofstream(argv[3], std::ios::binary) << file;
     std::cout << "Written " << argv[3] << " (" << file.size() << " bytes)\n";
 
-    // 3. The same tree, sent with the typed operation. The request owns it.
+    // 3. The file against the official schema: each finding with its place.
+    const vorn::xml::CheckedDocument checked = OfficialSchema().Check(file);
+    for (const vorn::xml::Finding& f : checked.Findings()) {
+      std::cerr << argv[3] << ":" << f.at.line << ":" << f.at.column << ": " << f.message << "\n";
+    }
+    if (!checked.Findings().empty()) return 4;
+    std::cout << "Valid against the FatturaPA 1.2.2 schema\n";
+
+    // 4. The same tree, sent with the typed operation. The request owns it.
     auto request = std::make_unique<vorn::InviaDocumentoRequest2>();
     request->SetUsername(argv[1]);
     request->SetPassword(argv[2]);

@@ -84,9 +84,19 @@ std::string ReadFile(const std::string& path) {
   return s.str();
 }
 
-std::string DataPath(const std::string& name) {
+namespace {
+std::string SourceDir() {
   const char* root = std::getenv("VORN_SOURCE_DIR");
-  return std::string(root != nullptr ? root : "../..") + "/tests/data/fatturapa/" + name;
+  return root != nullptr ? root : "../..";
+}
+}  // namespace
+
+std::string DataPath(const std::string& name) {
+  return SourceDir() + "/tests/data/fatturapa/" + name;
+}
+
+std::string SchemaPath(const std::string& name) {
+  return SourceDir() + "/schemas/fatturapa/" + name;
 }
 
 }  // namespace vorn::testing

@@ -20,5 +20,7 @@ std::string ReadFile(const std::string& path);
 
 // A path below the source tree's tests/data/fatturapa.
 std::string DataPath(const std::string& name);
+// A path below the source tree's schemas/fatturapa.
+std::string SchemaPath(const std::string& name);
 
 }  // namespace vorn::testing

@@ -7,6 +7,7 @@
 #include "fatturapa/fatturapa_errors.h"
 #include "fatturapa/fatturapa_reader.h"
 #include "fatturapa/fatturapa_writer.h"
+#include "soap/xml/schema_validator.h"
 #include "tests/fatturapa/infoset.h"
 
 namespace vorn {
@@ -17,6 +18,24 @@ namespace {
 constexpr std::string_view kSchemaLocation =
     "{http://www.w3.org/2001/XMLSchema-instance}schemaLocation";
 
+// The official schema with the signature schema that it imports.
+const xml::Schema& OfficialSchema() {
+  static const xml::Schema schema = xml::Schema::Compile(
+      testing::ReadFile(testing::SchemaPath("Schema_del_file_xml_FatturaPA_v1.2.2.xsd")),
+      {{"http://www.w3.org/TR/2002/REC-xmldsig-core-20020212/xmldsig-core-schema.xsd",
+        testing::ReadFile(testing::SchemaPath("xmldsig-core-schema.xsd"))}});
+  return schema;
+}
+
+// The check is not vacuous: an invoice without its header and body fails it.
+TEST(RoundTrip, SchemaCheckFindsAnIncompleteInvoice) {
+  EXPECT_FALSE(OfficialSchema()
+                   .Check("<p:FatturaElettronica versione=\"FPA12\" xmlns:p=\"http://"
+                          "ivaservizi.agenziaentrate.gov.it/docs/xsd/fatture/v1.2\"/>")
+                   .Findings()
+                   .empty());
+}
+
 class RoundTrip : public ::testing::TestWithParam<const char*> {};
 
 TEST_P(RoundTrip, WrittenFileIsTheOriginalInfoset) {
@@ -26,6 +45,11 @@ TEST_P(RoundTrip, WrittenFileIsTheOriginalInfoset) {
   const std::string written = WriteFatturaPA(*invoice);
   EXPECT_TRUE(written.starts_with("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"));
   EXPECT_EQ(testing::CanonicalForm(written), testing::CanonicalForm(original, kSchemaLocation));
+  // The written file is valid against the official schema.
+  const xml::CheckedDocument checked = OfficialSchema().Check(written);
+  for (const xml::Finding& f : checked.Findings()) {
+    ADD_FAILURE() << f.at.line << ":" << f.at.column << ": " << f.message;
+  }
   // Reading the written file gives the same file again.
   EXPECT_EQ(WriteFatturaPA(*ReadFatturaPA(written)), written);
 }
@@ -43,7 +67,8 @@ INSTANTIATE_TEST_SUITE_P(Samples, RoundTrip,
                                            "IT01234567890_VRN01.xml"));
 
 TEST(RoundTrip, ModelHoldsTheFileValues) {
-  const auto invoice = ReadFatturaPA(testing::ReadFile(testing::DataPath("IT01234567890_VRN01.xml")));
+  const auto invoice =
+      ReadFatturaPA(testing::ReadFile(testing::DataPath("IT01234567890_VRN01.xml")));
   EXPECT_EQ(invoice->versioneField, FormatoTrasmissioneType::FPA12);
   ASSERT_EQ(invoice->fatturaElettronicaBodyField.size(), 2u);
   const auto& doc =
