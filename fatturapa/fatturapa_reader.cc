@@ -423,24 +423,22 @@ void Reader::ReadObject(xml::Node element, TRemotable& obj, const SchemaType& st
         any->access->SetObject(obj, std::move(fragment));
         continue;
       }
-      const PropInfo* prop = fatturapa::FindProperty(cls, fatturapa::PropertyName(local));
-      const bool repeatable =
-          prop != nullptr && prop->type->kind == TypeKind::DynArray && !prop->type->IsByteArray();
-      if (count(p) > 0 && (prop == nullptr ? false : !repeatable)) {
-        if (p->max_occurs > 1) {
-          NoHome(c.Line(), "a second " + local + " in " + element_name + " (the model holds one)");
-        }
-        Refuse(c.Line(),
-               "a second " + local + " in " + element_name + " is not part of FatturaPA 1.2");
-      }
       if (count(p) >= p->max_occurs) {
         Refuse(c.Line(),
                "more " + local + " elements in " + element_name + " than FatturaPA 1.2 allows");
       }
+      const PropInfo* prop = fatturapa::FindProperty(cls, fatturapa::PropertyName(local));
+      const bool holds_many =
+          prop != nullptr && prop->type->kind == TypeKind::DynArray && !prop->type->IsByteArray();
+      if (count(p) > 0 && prop != nullptr && !holds_many) {
+        // The format repeats it (DatiRitenuta in 1.2.2); the model holds one.
+        NoHome(c.Line(), "a second " + local + " in " + element_name + " (the model holds one)");
+      }
       ++count(p);
       if (prop == nullptr) {
-        if (!fatturapa::IsChoiceMember(cls, *p))
+        if (!fatturapa::IsChoiceMember(cls, *p)) {
           NoHome(c.Line(), "the element " + local + " in " + element_name);
+        }
         ReadChoice(c, cls, *p, arrays);
         continue;
       }
