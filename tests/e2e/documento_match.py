@@ -70,9 +70,10 @@ class Matcher:
             self.problems.append("%s: %s" % (path, what))
 
     def present(self, model_parent, name, path):
-        spec = model_parent.find(INV + field(name) + "Specified")
-        if spec is not None:
-            self.check(spec.text == "true", path, "%sSpecified is %r" % (field(name), spec.text))
+        companion = model_parent.find(INV + field(name) + "Specified")
+        if companion is not None:
+            self.check(companion.text == "true", path,
+                       "%sSpecified is %r" % (field(name), companion.text))
 
     def element(self, f_el, m_el, path):
         for attr, value in f_el.attrib.items():
