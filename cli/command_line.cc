@@ -24,6 +24,10 @@ constexpr OptionEntry kOptions[] = {
      "FormatoTrasmissione agrees with versione and with PA"},
     {"--validate", "", &Options::validate, nullptr,
      "check INVOICE as --check does; send it only if it passes"},
+    {"--typed", "", &Options::typed, nullptr,
+     "read INVOICE into the typed invoice model and send it\n"
+     "with InviaDocumento; content that the model cannot hold\n"
+     "is one error line, and nothing is sent"},
     {"--dry-run", "", &Options::dry_run, nullptr,
      "print the request as it would be sent (password hidden),\n"
      "and send nothing"},

@@ -17,6 +17,7 @@ struct Options {
   bool version = false;   // --version
   bool check = false;     // --check: check the invoice, send nothing
   bool validate = false;  // --validate: check it, send only if it passes
+  bool typed = false;     // --typed: send it through the typed model (InviaDocumento)
   bool dry_run = false;   // --dry-run: show the request, send nothing
   bool quiet = false;     // --quiet: no progress line
   std::string trace;      // --trace FILE; empty for none

@@ -21,6 +21,7 @@
 #include "cli/progress_line.h"
 #include "cli/redaction.h"
 #include "cli/version.h"
+#include "fatturapa/fatturapa_reader.h"
 #include "soap/soap_errors.h"
 
 namespace vorn {
@@ -91,6 +92,34 @@ Report Outcome(const InviaDocumentoResponse2& response) {
   return report;
 }
 
+// The typed request of a submission: the file read into the model. The
+// typed request has no field for PA, CodiceTrasmittente and
+// ProgressivoInvio, whose values the invoice itself carries: PA must agree
+// with the invoice's versione, and the other two are refused rather than
+// dropped.
+std::unique_ptr<InviaDocumentoRequest2> TypedRequest(const std::vector<std::string>& args,
+                                                     std::string username, std::string password,
+                                                     std::string_view text,
+                                                     std::optional<std::string_view> formato) {
+  auto request = std::make_unique<InviaDocumentoRequest2>();
+  request->SetUsername(std::move(username));
+  request->SetPassword(std::move(password));
+  std::unique_ptr<FatturaElettronicaType2> invoice = ReadFatturaPA(text);
+  const std::string_view versione = EnumTraits<FormatoTrasmissioneType>::kIdentifiers.at(
+      static_cast<size_t>(invoice->versioneField));
+  if (formato && *formato != versione) {
+    throw EArgumentError("The argument PA asks for " + std::string(*formato) +
+                         ", but the invoice's versione is " + std::string(versione) +
+                         "; with --typed the invoice's own format is sent");
+  }
+  (void)request->SetDocumento(std::move(invoice));
+  if (args.size() > 4) {
+    if (args[4] == "0") request->SetInviaSdi(false);
+    if (args[4] == "1") request->SetInviaSdi(true);
+  }
+  return request;
+}
+
 // The steps of a submission, in the order of the positional command: the
 // request holds the credentials before the file is read, and the file is
 // read before the optional arguments are looked at.
@@ -109,6 +138,10 @@ Report Send(const CommandLine& command, const DriverIo& io, const ServiceGetter&
   if (options.validate) {
     Report findings = CheckFile(args[2], formato, text);
     if (findings.status != kExitOk) return findings;
+  }
+  std::unique_ptr<InviaDocumentoRequest2> typed;
+  if (options.typed) {
+    typed = TypedRequest(args, request->Username(), request->Password(), text, formato);
   }
   request->SetDocumento(std::move(text));
   if (formato) request->SetFormatoSdi(std::string(*formato));
@@ -144,12 +177,14 @@ Report Send(const CommandLine& command, const DriverIo& io, const ServiceGetter&
   InterfacePtr<IService> service = get_service(hooks);
   std::unique_ptr<InviaDocumentoResponse2> response;
   try {
-    response = service->InviaDocumentoRaw(request.get());
+    response =
+        typed ? service->InviaDocumento(typed.get()) : service->InviaDocumentoRaw(request.get());
   } catch (const SendStopped&) {
     return dry_run;
   }
   if (response == nullptr) {
-    throw ESOAPDomConvertError("The reply holds no InviaDocumentoRawResult element");
+    throw ESOAPDomConvertError(typed ? "The reply holds no InviaDocumentoResult element"
+                                     : "The reply holds no InviaDocumentoRawResult element");
   }
   return Outcome(*response);
 }
@@ -193,6 +228,13 @@ Report Decide(std::vector<std::string> args, const DriverIo& io, const ServiceGe
   }
   if (options.check) return Check(command.positional);
   if (command.positional.size() < 3) return {kExitUsage, UsageLines(), {}};
+  if (options.typed && command.positional.size() > 5) {
+    // The typed request has no field for them: the invoice carries its own.
+    const EArgumentError e(
+        "With --typed, CodiceTrasmittente and ProgressivoInvio come from the invoice's "
+        "DatiTrasmissione: leave the arguments out");
+    return {kExitUsage, {e.Report()}, {}};
+  }
   return Submit(command, io, get_service);
 }
 

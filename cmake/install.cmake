@@ -12,6 +12,7 @@ set(VORN_LIBRARIES
   vorn_cli cli
   vorn_service service
   vorn_transport transport
+  vorn_fatturapa fatturapa
   vorn_invoice invoice
   vorn_soap soap
   vorn_xml xml
@@ -36,7 +37,7 @@ install(FILES ${PROJECT_SOURCE_DIR}/vorn.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/m
 
 # Headers keep their folders, under include/vorn: #include "service/service.h".
 set(VORN_INCLUDE_DIR ${CMAKE_INSTALL_INCLUDEDIR}/vorn)
-foreach(dir base service soap invoice transport cli)
+foreach(dir base service soap invoice fatturapa transport cli)
   install(DIRECTORY ${PROJECT_SOURCE_DIR}/${dir}/ DESTINATION ${VORN_INCLUDE_DIR}/${dir}
           FILES_MATCHING PATTERN "*.h")
 endforeach()

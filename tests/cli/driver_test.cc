@@ -25,8 +25,14 @@ class FakeService : public IService {
   void _AddRef() override { ++refs; }
   void _Release() override { --refs; }
 
-  std::unique_ptr<InviaDocumentoResponse2> InviaDocumento(const InviaDocumentoRequest2*) override {
-    return nullptr;
+  std::unique_ptr<InviaDocumentoResponse2> InviaDocumento(
+      const InviaDocumentoRequest2* request) override {
+    ++typed_calls;
+    typed_seen = {request->Username(), request->Password(),
+                  request->InviaSdi_Specified() ? (request->InviaSdi() ? "1" : "0") : "-",
+                  request->Documento() != nullptr ? request->Documento()->versioneField
+                                                  : FormatoTrasmissioneType{}};
+    return std::move(response);
   }
   std::unique_ptr<InviaDocumentoResponse2> InviaDocumentoRaw(
       const InviaDocumentoRawRequest2* request) override {
@@ -58,6 +64,13 @@ class FakeService : public IService {
 
   int refs = 0;
   int calls = 0;
+  int typed_calls = 0;
+  // What a typed request held: user, password, InviaSdi ("-" when not
+  // given) and the invoice's versione.
+  struct Typed {
+    std::string username, password, invia_sdi;
+    FormatoTrasmissioneType versione{};
+  } typed_seen;
   std::unique_ptr<InviaDocumentoRawRequest2> seen;
   std::unique_ptr<InviaDocumentoResponse2> response;
   std::function<void()> fail;
@@ -436,6 +449,50 @@ TEST_F(DriverTest, TraceRecordsTheOutcome) {
   EXPECT_EQ(output, "EFOpenError: Cannot open file \"" + dir_ +
                         "/no/such/dir/t.txt\". No such file or directory\r\n");
   EXPECT_EQ(service.calls, 1);
+}
+
+TEST_F(DriverTest, TypedSendsTheFileThroughTheModel) {
+  const std::string sample = "fatturapa/IT01234567890_FPR01.xml";
+  service.response = Answer(true, "", {});
+  EXPECT_EQ(Run({"--typed", "u", "p", sample, "0", "0"}), 0);
+  EXPECT_EQ(output, "Invio effettuato correttamente\r\n");
+  EXPECT_EQ(service.calls, 0);
+  ASSERT_EQ(service.typed_calls, 1);
+  EXPECT_EQ(service.typed_seen.username, "u");
+  EXPECT_EQ(service.typed_seen.password, "p");
+  EXPECT_EQ(service.typed_seen.invia_sdi, "0");
+  EXPECT_EQ(service.typed_seen.versione, FormatoTrasmissioneType::FPR12);
+}
+
+TEST_F(DriverTest, TypedRefusesWhatItCannotSend) {
+  const std::string sample = "fatturapa/IT01234567890_FPR01.xml";
+  struct Case {
+    std::vector<std::string> args;
+    std::string line;
+    int status;
+  } cases[] = {
+      {{"--typed", "u", "p", invoice_},
+       "EInvoiceFileError: Line 1: the document element {}a is not a FatturaPA 1.2 invoice "
+       "(FatturaElettronica in namespace "
+       "http://ivaservizi.agenziaentrate.gov.it/docs/xsd/fatture/v1.2); the raw operation "
+       "(vorn without --typed) sends the file as it is",
+       1},
+      {{"--typed", "u", "p", sample, "1"},
+       "EArgumentError: The argument PA asks for FPA12, but the invoice's versione is FPR12; "
+       "with --typed the invoice's own format is sent",
+       1},
+      {{"--typed", "u", "p", sample, "0", "1", "IT01234567890"},
+       "EArgumentError: With --typed, CodiceTrasmittente and ProgressivoInvio come from the "
+       "invoice's DatiTrasmissione: leave the arguments out",
+       2},
+  };
+  for (const Case& c : cases) {
+    service.response = Answer(true, "", {});
+    EXPECT_EQ(Run(c.args), c.status) << c.line;
+    EXPECT_EQ(output, c.line + "\r\n");
+  }
+  EXPECT_EQ(service.typed_calls, 0);
+  EXPECT_EQ(service.calls, 0);
 }
 
 }  // namespace

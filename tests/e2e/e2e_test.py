@@ -18,11 +18,14 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.join(HERE, "..", "hub"))
 from hubctl import records, run_hub  # noqa: E402
 from hub import ACCEPTED_BODY as PRESET_ACCEPTED_BODY  # noqa: E402
+from documento_match import match  # noqa: E402
 
 VORN = os.environ.get("VORN_BIN", os.path.join(HERE, "..", "..", "build", "cli", "vorn"))
 REPO = os.path.normpath(os.path.join(HERE, "..", ".."))
 SAMPLES = os.path.join(REPO, "tests", "cli", "fatturapa")
 EXAMPLE = os.path.join(REPO, "examples", "IT01234567890_FPR99.xml")
+TYPED_EXAMPLE = os.environ.get("VORN_TYPED_EXAMPLE",
+                               os.path.join(REPO, "build", "examples", "typed_invoice"))
 
 MSG_NS = "{http://schemas.datacontract.org/2004/07/VornMirtel.FE.WebService}"
 ACTION = "http://tempuri.org/IService/InviaDocumentoRaw"
@@ -654,6 +657,121 @@ class Arguments(unittest.TestCase):
                                        b"offset 4 of argument password\r\n")
             self.assertEqual(r.returncode, 1)
             self.assertEqual(records(hub.record_dir), [])
+
+class TypedInvoices(unittest.TestCase):
+    """FatturaPA files through the typed model: every value of the file is
+    found at its place in the Documento that the hub receives."""
+
+    def documento(self, record):
+        _, headers, body = split_request(record.raw)
+        self.assertEqual(headers["soapaction"], '"http://tempuri.org/IService/InviaDocumento"')
+        documento = ET.fromstring(body).find(".//" + MSG_NS + "Documento")
+        self.assertIsNotNone(documento)
+        return documento
+
+    DATA = os.path.join(REPO, "tests", "data", "fatturapa")
+    # Every sample that is valid against the 1.2.2 schema, and our own file
+    # with a signature and every repeated block twice.
+    VALID = ["IT01234567890_FPA01.xml", "IT01234567890_FPA02.xml", "IT01234567890_FPA03.xml",
+             "IT01234567890_FPR01.xml", "IT01234567890_FPR03.xml",
+             "official-v1.2.1/IT01234567890_FPR02.xml",
+             "extra/siboxd_fatturapa-model/IT13013131001_00026.xml",
+             "extra/OCA_l10n-italy/IT06363391001_00003.xml", "IT01234567890_VRN01.xml"]
+
+    def test_valid_samples_arrive_value_by_value(self):
+        with run_hub() as hub:
+            url = "http://127.0.0.1:%d/Service.svc" % hub.port
+            for i, name in enumerate(self.VALID):
+                with self.subTest(sample=name):
+                    path = os.path.join(self.DATA, name)
+                    pa = "1" if ET.parse(path).getroot().get("versione") == "FPA12" else "0"
+                    result = run_vorn(url, "--typed", "u", "p", path, pa, "1")
+                    self.assertEqual(result.stdout, b"Invio effettuato correttamente\r\n")
+                    self.assertEqual(result.returncode, 0)
+                    documento = self.documento(records(hub.record_dir)[i])
+                    self.assertEqual(match(ET.parse(path).getroot(), documento), [])
+
+    def test_content_with_no_home_sends_nothing(self):
+        with open(os.path.join(self.DATA, "IT01234567890_FPA01.xml"), encoding="utf-8") as f:
+            fpa01 = f.read()
+        ritenuta = ("<DatiRitenuta><TipoRitenuta>RT01</TipoRitenuta><ImportoRitenuta>1.00"
+                    "</ImportoRitenuta><AliquotaRitenuta>20.00</AliquotaRitenuta>"
+                    "<CausalePagamento>A</CausalePagamento></DatiRitenuta>\n")
+        cases = [
+            ("<TipoDocumento>TD01<", "<TipoDocumento>TD24<",
+             'Line 54: TipoDocumento "TD24" has no place'),
+            ('versione="FPA12"', 'versione="FPA12" SistemaEmittente="ERP"',
+             'Line 5: the attribute SistemaEmittente of FatturaElettronica ("ERP") has no place'),
+            ("<Numero>123</Numero>\n", "<Numero>123</Numero>\n" + ritenuta + ritenuta,
+             "Line 59: a second DatiRitenuta in DatiGeneraliDocumento (the model holds one) "
+             "has no place"),
+            ("<ModalitaPagamento>MP01<", "<ModalitaPagamento>MP23<",
+             'Line 122: ModalitaPagamento "MP23" has no place'),
+        ]
+        with run_hub() as hub, tempfile.TemporaryDirectory() as tmp:
+            url = "http://127.0.0.1:%d/Service.svc" % hub.port
+            files = []
+            for find, replace, line in cases:
+                self.assertIn(find, fpa01)
+                path = os.path.join(tmp, "IT01234567890_FPA9%d.xml" % len(files))
+                with open(path, "w", encoding="utf-8") as f:
+                    f.write(fpa01.replace(find, replace, 1))
+                files.append((path, line))
+            files.append((os.path.join(self.DATA, "extra", "OCA_l10n-italy",
+                                       "ITNREGCM80H30D612D_20003.xml"),
+                          "Line 78: a second DatiRitenuta in DatiGeneraliDocumento"))
+            for path, line in files:
+                with self.subTest(expected=line):
+                    result = run_vorn(url, "--typed", "u", "p", path)
+                    self.assertTrue(result.stdout.startswith(
+                        b"EInvoiceFileError: " + line.encode()), result.stdout)
+                    self.assertTrue(result.stdout.endswith(
+                        b"; the raw operation (vorn without --typed) sends the file as it is"
+                        b"\r\n"), result.stdout)
+                    self.assertEqual(result.stdout.count(b"\r\n"), 1)
+                    self.assertEqual(result.returncode, 1)
+            self.assertEqual(records(hub.record_dir), [])
+
+    def test_dry_run_and_trace(self):
+        path = os.path.join(self.DATA, "IT01234567890_FPR01.xml")
+        with run_hub() as hub, tempfile.TemporaryDirectory() as tmp:
+            url = "http://127.0.0.1:%d/Service.svc" % hub.port
+            dry = run_vorn(url, "--typed", "--dry-run", "u", "segreta", path)
+            self.assertEqual(dry.returncode, 0)
+            self.assertIn(b'SOAPAction: "http://tempuri.org/IService/InviaDocumento"', dry.stdout)
+            self.assertNotIn(b"segreta", dry.stdout)
+            self.assertEqual(records(hub.record_dir), [])
+            trace = os.path.join(tmp, "trace.txt")
+            sent = run_vorn(url, "--typed", "--trace", trace, "u", "segreta", path)
+            self.assertEqual(sent.stdout, b"Invio effettuato correttamente\r\n")
+            with open(trace, "rb") as f:
+                text = f.read()
+            self.assertIn(b"<InviaDocumentoResult", text)
+            self.assertIn(b"Invio effettuato correttamente", text)
+            self.assertNotIn(b"segreta", text)
+            # What was sent is what the dry run showed, the password hidden.
+            _, _, body = split_request(records(hub.record_dir)[0].raw)
+            self.assertIn(body.replace(b">segreta<", b">********<"), dry.stdout)
+            self.assertEqual(match(ET.parse(path).getroot(), self.documento(
+                records(hub.record_dir)[0])), [])
+
+    def test_library_example_writes_the_file_it_sends(self):
+        with run_hub() as hub, tempfile.TemporaryDirectory() as tmp:
+            url = "http://127.0.0.1:%d/Service.svc" % hub.port
+            path = os.path.join(tmp, "IT01234567890_00042.xml")
+            env = dict(os.environ, VORN_URL=url)
+            result = subprocess.run([TYPED_EXAMPLE, "u", "p", path], env=env,
+                                    capture_output=True, timeout=120)
+            self.assertEqual(result.returncode, 0, result.stdout + result.stderr)
+            self.assertEqual(result.stdout.splitlines()[1:],
+                             [b"Valid against the FatturaPA 1.2.2 schema", b"Sent"])
+            with open(path, "rb") as f:
+                written = f.read()
+            self.assertTrue(written.startswith(b'<?xml version="1.0" encoding="UTF-8"?>'))
+            recs = records(hub.record_dir)
+            self.assertEqual(len(recs), 1)
+            self.assertEqual(match(ET.fromstring(written), self.documento(recs[0])), [])
+
 
 if __name__ == "__main__":
     unittest.main()

@@ -300,6 +300,13 @@ def reply_bytes(reply):
     return ("\r\n".join(lines) + "\r\n\r\n").encode("latin-1") + body, close
 
 
+def for_action(reply, action):
+    """The typed operation's answer names its own response and result elements."""
+    if action.strip('"').endswith("/InviaDocumento") and "body" in reply:
+        reply = dict(reply, body=reply["body"].replace("InviaDocumentoRaw", "InviaDocumento"))
+    return reply
+
+
 def wants_close(request_line, headers):
     connection = headers.get("connection", "").lower()
     if request_line.endswith("HTTP/1.0"):
@@ -326,7 +333,7 @@ class Hub:
                 if request is None:
                     return
                 head, body, headers, request_line = request
-                reply = self.script.next()
+                reply = for_action(self.script.next(), headers.get("soapaction", ""))
                 self.recorder.record(connection, sequence, head, body, reply["name"])
                 if not self.answer(sock, reply) or wants_close(request_line, headers):
                     return
