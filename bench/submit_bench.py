@@ -1,21 +1,29 @@
 #!/usr/bin/env python3
 """Whole-submission benchmark: the vorn binary against curl, side by side.
 
-    python3 submit_bench.py --vorn PATH [--repeat 20,10,5] [--sizes 10240,1048576,5242880]
+    python3 submit_bench.py --vorn PATH [--repeat 20,10,5,3]
+                            [--sizes 10240,1048576,5242880,52428800]
 
 Starts the loopback test hub, then for each invoice size:
   1. writes an invoice file of that size (CR LF lines, accented letters);
-  2. runs vorn once against the hub and takes the request it sent from the
-     hub's record: body bytes and headers;
-  3. runs curl once with those very bytes and headers, and checks that the
+  2. runs vorn once against a recording hub and takes the request it sent
+     from the hub's record: body bytes and headers;
+  3. runs curl twice with those very bytes and headers, and checks that the
      hub received the same body and the same headers (Host and
-     Content-Length aside, which both set from the URL and the body);
-  4. runs vorn and curl alternately N times each, and measures every run:
-     wall time (spawn to reap) and CPU time (user + sys of the child, from
-     wait4); then N more runs of each under /usr/bin/time for the peak
-     resident size.
-Prints medians per size and the ratios vorn/curl. Python standard library
-only; only 127.0.0.1 is contacted.
+     Content-Length aside, which both set from the URL and the body):
+       curl     --data-binary @envelope  (reads the file whole, then posts it)
+       curl -T  envelope -X POST         (streams the file as it posts it)
+  4. against a hub that records nothing (so that no run includes writing the
+     request to disk), runs the three programs in turn N times each, and
+     measures every run: wall time (spawn to reap) and CPU time (user + sys
+     of the child, from wait4); then N more runs of each under /usr/bin/time
+     for the peak resident size.
+Before the sizes, a usage-only run of vorn (no arguments: it prints its
+usage and ends) is measured the same way: its peak is what vorn holds
+before any work, and memory is compared above it.
+
+Prints medians per size, every ratio, and a table of the goals with each
+figure. Python standard library only; only 127.0.0.1 is contacted.
 
 Why the peak goes through /usr/bin/time: a child's ru_maxrss also counts the
 resident size of the process image it replaced at exec, which for a child
@@ -41,7 +49,17 @@ ROOT = os.path.normpath(os.path.join(HERE, ".."))
 sys.path.insert(0, os.path.join(ROOT, "tests", "hub"))
 from hubctl import records, run_hub  # noqa: E402
 
-GOAL = 1.2  # vorn within this factor of curl's wall and CPU time
+# The goals: vorn's wall and CPU time at most TIME_GOAL times curl's
+# (SMALL_TIME_GOAL at the smallest size); at the largest size, wall time at
+# most STREAM_GOAL times curl -T's; peak memory above the usage-only run at
+# most MEMORY_GOAL times the invoice from MEMORY_FROM bytes on; time per byte
+# at the largest size at most LINEAR_GOAL times that at MEMORY_FROM bytes.
+TIME_GOAL = 1.0
+SMALL_TIME_GOAL = 1.05
+STREAM_GOAL = 1.3
+MEMORY_GOAL = 1.2
+MEMORY_FROM = 5 << 20
+LINEAR_GOAL = 1.10
 RUN_TIMEOUT = 120.0  # seconds one child may take
 GNU_TIME = "/usr/bin/time" if os.access("/usr/bin/time", os.X_OK) else None
 
@@ -155,8 +173,12 @@ OWN_HEADERS = {"host", "content-length"}
 SUPPRESSED = ("Accept", "Expect")
 
 
-def curl_args(url, body_path, headers):
-    args = ["curl", "-s", "-S", "-o", "/dev/null", "--data-binary", "@" + body_path]
+def curl_args(url, body_path, headers, stream=False):
+    args = ["curl", "-s", "-S", "-o", "/dev/null"]
+    if stream:
+        args += ["-T", body_path, "-X", "POST"]
+    else:
+        args += ["--data-binary", "@" + body_path]
     names = {n.lower() for n, _ in headers}
     for name, value in headers:
         if name.lower() not in OWN_HEADERS:
@@ -199,11 +221,11 @@ def run_child(argv, env):
                os.waitstatus_to_exitcode(status))
 
 
-def peak_kib(argv, env, work):
+def peak_kib(argv, env, work, status=0):
     """The peak resident size of one run of argv, through GNU time."""
     out = os.path.join(work, "peak.txt")
     r = run_child([GNU_TIME, "-f", "%M", "-o", out, "--"] + argv, env)
-    if r.status != 0:
+    if r.status != status:
         raise RuntimeError("%s exited with %d" % (argv[0], r.status))
     with open(out) as f:
         return int(f.read().split()[-1])
@@ -237,64 +259,99 @@ def load_average():
         return " ".join(f.read().split()[:3])
 
 
-def bench_size(hub, url, work, size, repeat, vorn):
-    env = child_env(url)
+PROGRAMS = ("vorn", "curl", "curl -T")
+
+
+def check_same_request(hub, url, env, argv, name, expected, seen):
+    """Runs argv once against the recording hub; fails unless the hub got
+    `expected` (request line, headers with Host aside, body)."""
+    check = run_child(argv, env)
+    recs = wait_for_records(hub.record_dir, seen + 1)
+    if check.status != 0 or len(recs) != seen + 1:
+        raise RuntimeError("%s failed against the hub (exit %d)" % (name, check.status))
+    got = split_request(recs[-1].raw)
+    strip = lambda hs: sorted((n.lower(), v) for n, v in hs if n.lower() != "host")
+    if got[0] != expected[0] or got[2] != expected[2] or strip(got[1]) != strip(expected[1]):
+        raise RuntimeError("%s's request differs from vorn's:\n  %s %r\n  %s %r"
+                           % (name, expected[0], strip(expected[1]), got[0], strip(got[1])))
+
+
+def measure(programs, env, work, repeat):
+    """Runs each (name, argv) in turn `repeat` times, rotating the order;
+    then as many runs of each under GNU time. Returns ({name: [Run]},
+    {name: [peak KiB]})."""
+    runs = {name: [] for name, _ in programs}
+    peaks = {name: [] for name, _ in programs}
+    for i in range(repeat):
+        k = i % len(programs)
+        for name, argv in programs[k:] + programs[:k]:
+            r = run_child(argv, env)
+            if r.status != 0:
+                raise RuntimeError("%s exited with %d" % (name, r.status))
+            runs[name].append(r)
+    for i in range(repeat):
+        k = i % len(programs)
+        for name, argv in programs[k:] + programs[:k]:
+            if GNU_TIME:
+                peaks[name].append(peak_kib(argv, env, work))
+    if not GNU_TIME:
+        peaks = {name: [r.maxrss_kib for r in runs[name]] for name in runs}
+    return runs, peaks
+
+
+def bench_size(work, size, repeat, vorn):
     invoice = os.path.join(work, "invoice-%d.xml" % size)
     with open(invoice, "wb") as f:
         f.write(invoice_bytes(size))
     vorn_argv = [vorn, "utente", "segreta", invoice, "0", "1", "IT01234567890", "42"]
 
-    # The request vorn sends, as the hub received it.
-    seen = len(records(hub.record_dir))
-    first = subprocess.run(vorn_argv, env=env, stdin=subprocess.DEVNULL, capture_output=True,
-                           timeout=RUN_TIMEOUT)
-    recs = wait_for_records(hub.record_dir, seen + 1)
-    if first.returncode != 0 or len(recs) != seen + 1:
-        raise RuntimeError("vorn failed against the hub (exit %d, %d requests recorded): %r %r"
-                           % (first.returncode, len(recs) - seen, first.stdout, first.stderr))
-    line, headers, body = split_request(recs[-1].raw)
-    body_path = os.path.join(work, "envelope-%d.xml" % size)
-    with open(body_path, "wb") as f:
-        f.write(body)
-    curl_argv = curl_args(url, body_path, headers)
+    # The request vorn sends, as a recording hub received it; curl must put
+    # the very same request on the wire, both ways.
+    with run_hub(record_dir=os.path.join(work, "records-%d" % size)) as hub:
+        url = "http://127.0.0.1:%d/Service.svc" % hub.port
+        env = child_env(url)
+        first = subprocess.run(vorn_argv, env=env, stdin=subprocess.DEVNULL, capture_output=True,
+                               timeout=RUN_TIMEOUT)
+        recs = wait_for_records(hub.record_dir, 1)
+        if first.returncode != 0 or len(recs) != 1:
+            raise RuntimeError("vorn failed against the hub (exit %d, %d requests recorded): %r %r"
+                               % (first.returncode, len(recs), first.stdout, first.stderr))
+        expected = split_request(recs[-1].raw)
+        body_path = os.path.join(work, "envelope-%d.xml" % size)
+        with open(body_path, "wb") as f:
+            f.write(expected[2])
+        headers = expected[1]
+        check_same_request(hub, url, env, curl_args(url, body_path, headers), "curl",
+                           expected, 1)
+        check_same_request(hub, url, env, curl_args(url, body_path, headers, stream=True),
+                           "curl -T", expected, 2)
+    shutil.rmtree(os.path.join(work, "records-%d" % size), ignore_errors=True)
 
-    # curl must put the very same request on the wire.
-    check = run_child(curl_argv, env)
-    recs = wait_for_records(hub.record_dir, seen + 2)
-    if check.status != 0 or len(recs) != seen + 2:
-        raise RuntimeError("curl failed against the hub (exit %d)" % check.status)
-    c_line, c_headers, c_body = split_request(recs[-1].raw)
-    strip = lambda hs: sorted((n.lower(), v) for n, v in hs if n.lower() != "host")
-    if c_line != line or c_body != body or strip(c_headers) != strip(headers):
-        raise RuntimeError("curl's request differs from vorn's:\n  %s %r\n  %s %r"
-                           % (line, strip(headers), c_line, strip(c_headers)))
+    with run_hub(record=False) as hub:
+        url = "http://127.0.0.1:%d/Service.svc" % hub.port
+        programs = [("vorn", vorn_argv), ("curl", curl_args(url, body_path, headers)),
+                    ("curl -T", curl_args(url, body_path, headers, stream=True))]
+        runs, peaks = measure(programs, child_env(url), work, repeat)
+    return os.path.getsize(invoice), len(expected[2]), headers, runs, peaks
 
-    # Timed runs, alternating, each program first in every other round.
-    programs = [("vorn", vorn_argv), ("curl", curl_argv)]
-    runs = {"vorn": [], "curl": []}
-    peaks = {"vorn": [], "curl": []}
-    for i in range(repeat):
-        for name, argv in programs if i % 2 == 0 else reversed(programs):
-            r = run_child(argv, env)
-            if r.status != 0:
-                raise RuntimeError("%s exited with %d" % (name, r.status))
-            runs[name].append(r)
-    if GNU_TIME:
-        for i in range(repeat):
-            for name, argv in programs if i % 2 == 0 else reversed(programs):
-                peaks[name].append(peak_kib(argv, env, work))
-    else:
-        for name in runs:
-            peaks[name] = [r.maxrss_kib for r in runs[name]]
-    return os.path.getsize(invoice), len(body), headers, runs, peaks
+
+def medians(runs, peaks):
+    """{name: (wall, cpu, peak bytes, best wall)}"""
+    return {name: (statistics.median(r.wall for r in rs), statistics.median(r.cpu for r in rs),
+                   statistics.median(peaks[name]) * 1024, min(r.wall for r in rs))
+            for name, rs in runs.items()}
+
+
+def verdict(ok):
+    return "met" if ok else "MISSED"
 
 
 def main():
     parser = argparse.ArgumentParser(description=__doc__.split("\n")[0])
     parser.add_argument("--vorn", required=True, help="the vorn binary (a Release build)")
-    parser.add_argument("--sizes", default="10240,1048576,5242880",
+    parser.add_argument("--sizes", default="10240,1048576,5242880,52428800",
                         help="invoice sizes in bytes, comma-separated")
-    parser.add_argument("--repeat", default="20,10,5",
+    parser.add_argument("--repeat", default="20,10,5,3",
                         help="runs of each program per size, comma-separated")
     args = parser.parse_args()
     sizes = [int(s) for s in args.sizes.split(",")]
@@ -307,18 +364,26 @@ def main():
 
     print("vorn submission benchmark: the vorn binary and curl posting the same envelope")
     print("bytes with the same headers to the loopback test hub (plain HTTP, 127.0.0.1),")
-    print("alternately. Figures are medians per run: wall = spawn to exit, cpu = user+sys")
-    print("of the child, peak = its maximum resident size.")
+    print("in turn. curl reads the envelope file whole (--data-binary @file); curl -T")
+    print("streams it as it posts it. Figures are medians per run: wall = spawn to exit,")
+    print("cpu = user+sys of the child, peak = its maximum resident size.")
     print("load average at start: %s (machine has %d CPUs)" % (load_average(), os.cpu_count()))
     work = tempfile.mkdtemp(prefix="vorn-bench-")
     results = []
     try:
+        # The usage-only run: what vorn holds and costs before any work.
+        usage_runs = {"vorn usage": []}
+        usage_peaks = {"vorn usage": []}
+        env = child_env("http://127.0.0.1:9/Service.svc")
+        for _ in range(max(repeats)):
+            usage_runs["vorn usage"].append(run_child([vorn], env))
+            if GNU_TIME:
+                usage_peaks["vorn usage"].append(peak_kib([vorn], env, work, status=2))
+        if not GNU_TIME:
+            usage_peaks["vorn usage"] = [r.maxrss_kib for r in usage_runs["vorn usage"]]
+        usage = medians(usage_runs, usage_peaks)["vorn usage"]
         for size, repeat in zip(sizes, repeats):
-            # A hub per size, so that its records of large requests go with it.
-            with run_hub(record_dir=os.path.join(work, "records-%d" % size)) as hub:
-                url = "http://127.0.0.1:%d/Service.svc" % hub.port
-                results.append((repeat,) + bench_size(hub, url, work, size, repeat, vorn))
-            shutil.rmtree(os.path.join(work, "records-%d" % size), ignore_errors=True)
+            results.append((repeat,) + bench_size(work, size, repeat, vorn))
     finally:
         shutil.rmtree(work, ignore_errors=True)
 
@@ -326,40 +391,71 @@ def main():
     print("request headers (vorn's, given to curl as they are): " +
           "; ".join("%s: %s" % h for h in headers if h[0].lower() not in OWN_HEADERS))
     print("at every size the hub received the same request line, headers (Host aside) and "
-          "body bytes from both")
+          "body bytes from all three")
     if GNU_TIME:
         print("peak: GNU time's maximum resident size, separate runs (floor about 1 MiB)")
     else:
         print("peak: /usr/bin/time is missing; this is wait4's ru_maxrss, which here is at "
               "least this script's own resident size")
+    print("usage-only run of vorn (no arguments): wall %s, cpu %s, peak %s"
+          % (fmt_time(usage[0]), fmt_time(usage[1]), fmt_size(usage[2])))
     print()
-    print("%-10s %-9s %4s %10s %10s %10s %10s %10s" % (
-        "invoice", "envelope", "runs", "program", "wall", "cpu", "peak", "wall min"))
-    ratios = []
+    print("%-10s %-9s %4s %10s %10s %10s %10s %10s %12s" % (
+        "invoice", "envelope", "runs", "program", "wall", "cpu", "peak", "wall min",
+        "peak-usage"))
+    rows = []
     for repeat, invoice_size, body_size, _, runs, peaks in results:
-        med = {}
-        for name in ("vorn", "curl"):
-            rs = runs[name]
-            med[name] = (statistics.median(r.wall for r in rs),
-                         statistics.median(r.cpu for r in rs),
-                         statistics.median(peaks[name]) * 1024,
-                         min(r.wall for r in rs))
-        for i, name in enumerate(("vorn", "curl")):
+        med = medians(runs, peaks)
+        for i, name in enumerate(PROGRAMS):
             wall, cpu, peak, best = med[name]
-            print("%-10s %-9s %4s %10s %10s %10s %10s %10s" % (
+            print("%-10s %-9s %4s %10s %10s %10s %10s %10s %12s" % (
                 fmt_size(invoice_size) if i == 0 else "", fmt_size(body_size) if i == 0 else "",
                 repeat if i == 0 else "", name, fmt_time(wall), fmt_time(cpu), fmt_size(peak),
-                fmt_time(best)))
-        r = tuple(v / c for v, c in zip(med["vorn"], med["curl"]))
-        ratios.append((invoice_size, r))
-        print("%-10s %-9s %4s %10s %9.2fx %9.2fx %9.2fx %9.2fx" % ("", "", "", "vorn/curl", *r))
+                fmt_time(best), fmt_size(peak - usage[2]) if name == "vorn" else ""))
+        for other in ("curl", "curl -T"):
+            r = tuple(v / c for v, c in zip(med["vorn"], med[other]))
+            print("%-10s %-9s %4s %10s %9.2fx %9.2fx %9.2fx %9.2fx" % (
+                "", "", "", "vorn/" + other.split()[-1] if other == "curl" else "vorn/-T", *r))
+        t = med["curl -T"][0] / med["curl"][0]
+        print("%-10s %-9s %4s %10s %9.2fx %20s %9.2fx" % (
+            "", "", "", "-T/curl", t, "", med["curl -T"][2] / med["curl"][2]))
+        rows.append((invoice_size, med))
     print("load average at end: %s" % load_average())
+
+    # The goals, one line each, with the figure that decides it.
     print()
-    print("goal: vorn within %.1fx of curl's wall and CPU time at every size (medians)" % GOAL)
-    for size, (wall, cpu, peak, _) in ratios:
-        verdict = "met" if wall <= GOAL and cpu <= GOAL else "MISSED"
-        print("  %-10s wall %.2fx  cpu %.2fx  -> %s   (peak memory %.2fx)"
-              % (fmt_size(size), wall, cpu, verdict, peak))
+    print("%-58s %9s %7s  %s" % ("goal", "figure", "limit", "verdict"))
+    smallest, largest = rows[0][0], rows[-1][0]
+    for size, med in rows:
+        limit = SMALL_TIME_GOAL if size == smallest and len(rows) > 1 else TIME_GOAL
+        for i, what in ((0, "wall"), (1, "cpu")):
+            f = med["vorn"][i] / med["curl"][i]
+            print("%-58s %8.2fx %6.2fx  %s" % ("time: %s, vorn/curl %s" % (fmt_size(size), what), f,
+                                               limit, verdict(f <= limit)))
+    big = rows[-1][1]
+    f = big["vorn"][0] / big["curl -T"][0]
+    print("%-58s %8.2fx %6.2fx  %s" % ("streaming: %s, vorn wall / curl -T wall" % fmt_size(largest),
+                                       f, STREAM_GOAL, verdict(f <= STREAM_GOAL)))
+    for size, med in rows:
+        if size < MEMORY_FROM:
+            continue
+        f = (med["vorn"][2] - usage[2]) / size
+        print("%-58s %8.2fx %6.2fx  %s" % ("memory: %s, (vorn peak - usage-only peak) / invoice"
+                                           % fmt_size(size), f, MEMORY_GOAL,
+                                           verdict(f <= MEMORY_GOAL)))
+    ref = [(size, med) for size, med in rows if size >= MEMORY_FROM]
+    if len(ref) >= 2 and ref[0][0] != largest:
+        (s0, m0), (s1, m1) = ref[0], rows[-1]
+        per0, per1 = m0["vorn"][0] / s0 * 1e9, m1["vorn"][0] / s1 * 1e9
+        net0 = (m0["vorn"][0] - usage[0]) / s0 * 1e9
+        net1 = (m1["vorn"][0] - usage[0]) / s1 * 1e9
+        f = per1 / per0
+        print("%-58s %8.2fx %6.2fx  %s" % (
+            "linearity: wall ns/byte %s (%.1f) / %s (%.1f)" % (fmt_size(s1), per1, fmt_size(s0),
+                                                              per0), f, LINEAR_GOAL,
+            verdict(f <= LINEAR_GOAL)))
+        print("%-58s %8.2fx" % ("  the same less the usage-only wall: %.1f / %.1f ns/byte"
+                                % (net1, net0), net1 / net0))
     return 0
 
 

@@ -367,7 +367,9 @@ class TextBuilder {
     // input; room for 1/16 more is kept from the start.
     const size_t hint = source_.SizeHint();
     text_.reserve(hint + hint / 16 + 2);
-    if (hint >= kPrepareMin) PrepareForWriting(text_.data(), text_.capacity());
+    // The pages that a text with CR LF line ends fills are mapped in one
+    // go; the room kept for more breaks is mapped only if it is used.
+    if (hint >= kPrepareMin) PrepareForWriting(text_.data(), hint + 2);
     const std::unique_ptr<char[]> out(new char[2 * source_.capacity() + 16]);
     while (true) {
       const ChunkResult result =

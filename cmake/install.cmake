@@ -42,7 +42,8 @@ foreach(dir base service soap invoice fatturapa transport cli)
           FILES_MATCHING PATTERN "*.h")
 endforeach()
 
-install(TARGETS ${VORN_EXPORTED} EXPORT vornTargets
+# vorn_libxml2 says how the XML layer links libxml2 (shared, for the library).
+install(TARGETS ${VORN_EXPORTED} vorn_libxml2 EXPORT vornTargets
         ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR})
 set(VORN_CMAKE_DIR ${CMAKE_INSTALL_LIBDIR}/cmake/vorn)
 install(EXPORT vornTargets NAMESPACE vorn:: DESTINATION ${VORN_CMAKE_DIR})

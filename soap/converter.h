@@ -3,9 +3,11 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 
+#include "base/byte_source.h"
 #include "base/option_set.h"
 #include "service/registry/schema_namespaces.h"
 #include "soap/invocation.h"
@@ -51,8 +53,15 @@ class TOPToSoapDomConvert {
       TSOAPConvertOption::soUTF8EncodeXML};
 
   // The request envelope of operation `meth_num` (index in intf.MDA) as
-  // UTF-8 bytes. Throws ESOAPDomConvertError (and the value conversion
+  // UTF-8 bytes, produced as they are read: the envelope is built as a
+  // document first, and its bytes (whose size is known at once) are written
+  // a piece at a time into the reader's buffer. Large texts of the arguments
+  // are not copied: the arguments must stay alive and unchanged while the
+  // stream lives. Throws ESOAPDomConvertError (and the value conversion
   // errors) without returning anything; the arguments are only read.
+  std::unique_ptr<ByteSource> InvContextToStream(const TIntfMetaData& intf, int meth_num,
+                                                 const TInvContext& ctx);
+  // The same bytes, whole.
   std::string InvContextToMsg(const TIntfMetaData& intf, int meth_num, const TInvContext& ctx);
 
   // Reads the reply: stores the result into ctx.result, or raises the SOAP

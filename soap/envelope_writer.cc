@@ -16,13 +16,13 @@
 #include "soap/base64.h"
 #include "soap/converter.h"
 #include "soap/soap_errors.h"
-#include "soap/xml/xml_document.h"
+#include "soap/xml/output_document.h"
 
 namespace vorn {
 namespace {
 
-using xml::Document;
-using xml::Node;
+using xml::OutputDocument;
+using Element = xml::OutputElement;
 
 // Texts from this size on are referred to by the document, not copied.
 constexpr size_t kTextRefMinSize = 4096;
@@ -155,38 +155,40 @@ class EnvelopeWriter {
  public:
   EnvelopeWriter(TSOAPConvertOptions options) : options_(options) {}
 
-  std::string Write(const TIntfMetaData& intf, int meth_num, const TInvContext& ctx);
+  // The envelope of the call as a document. Texts of the arguments may be
+  // held by reference: the arguments must outlive the document.
+  OutputDocument Write(const TIntfMetaData& intf, int meth_num, const TInvContext& ctx) &&;
 
  private:
   friend class ObjectWriterContext;
 
-  void WriteParameter(Node wrapper, const ParamInfo& param, const InvArg& arg,
+  void WriteParameter(Element wrapper, const ParamInfo& param, const InvArg& arg,
                       std::string_view name, std::string_view ns, uint32_t flags);
   // Writes an object (or its null element) named `name` in `ns` under
   // `parent`, declared as `declared`.
-  void WriteObject(Node parent, std::string_view name, std::string_view ns, const TRemotable* obj,
-                   const ClassInfo& declared, bool child_ns_from_class, std::string_view child_ns,
-                   uint32_t oco);
-  Node ObjInstanceToSOAP(const TRemotable& obj, Node parent, std::string_view name,
-                         std::string_view ns, std::string_view child_ns, const ClassInfo& declared,
-                         uint32_t oco, const std::string* value_text);
-  void WriteTypeAttribute(Node el, const ClassInfo& cls);
-  void WriteProperties(const TRemotable& obj, Node el, std::string_view child_ns, uint32_t oco);
-  void WriteProperty(const TRemotable& obj, const WireProperty& wire, Node el,
+  void WriteObject(Element parent, std::string_view name, std::string_view ns,
+                   const TRemotable* obj, const ClassInfo& declared, bool child_ns_from_class,
+                   std::string_view child_ns, uint32_t oco);
+  Element ObjInstanceToSOAP(const TRemotable& obj, Element parent, std::string_view name,
+                            std::string_view ns, std::string_view child_ns,
+                            const ClassInfo& declared, uint32_t oco, const std::string* value_text);
+  void WriteTypeAttribute(Element el, const ClassInfo& cls);
+  void WriteProperties(const TRemotable& obj, Element el, std::string_view child_ns, uint32_t oco);
+  void WriteProperty(const TRemotable& obj, const WireProperty& wire, Element el,
                      std::string_view child_ns, bool multi_ns, SerializationOptions so,
                      uint32_t oco);
-  void WriteAttribute(Node el, const PropInfo& prop, const std::string& xml_name,
+  void WriteAttribute(Element el, const PropInfo& prop, const std::string& xml_name,
                       const std::string* ns_option, const std::string& text,
                       SerializationOptions so);
   // `item_name` and `item_ns` are the options registered for the property,
   // if any.
-  void WriteArray(Node parent, std::string_view name, std::string_view ns, const TypeInfo* type,
+  void WriteArray(Element parent, std::string_view name, std::string_view ns, const TypeInfo* type,
                   const ArraySource& src, bool inline_array, const std::string* item_name,
                   const std::string* item_ns);
-  void WriteVariant(Node parent, std::string_view name, std::string_view ns, const Variant& v);
-  Node Scalar(Node parent, std::string_view name, std::string_view ns, std::string_view text);
-  Node NilNode(Node parent, std::string_view name, std::string_view ns);
-  Node NullNode(Node parent, std::string_view name);
+  void WriteVariant(Element parent, std::string_view name, std::string_view ns, const Variant& v);
+  Element Scalar(Element parent, std::string_view name, std::string_view ns, std::string_view text);
+  Element NilNode(Element parent, std::string_view name, std::string_view ns);
+  Element NullNode(Element parent, std::string_view name);
   // What the registry answers about a class or type is asked once per
   // request, not once per object: a large invoice repeats a few classes
   // many times, and every registry call takes its mutex and scans its
@@ -206,8 +208,8 @@ class EnvelopeWriter {
   bool HasSeveralNamespaces(const ClassInfo& cls);
 
   TSOAPConvertOptions options_;
-  Document doc_ = Document::New();
-  Node body_;
+  OutputDocument doc_;
+  Element body_;
   std::vector<const TRemotable*> writing_;  // objects being written: the cycle check
   std::unordered_map<const ClassInfo*, ClassWire> classes_;
   std::unordered_map<const TypeInfo*, XSDName> types_;
@@ -216,7 +218,7 @@ class EnvelopeWriter {
 // What an object sees of the writer when it writes itself.
 class ObjectWriterContext : public SoapObjectWriter {
  public:
-  ObjectWriterContext(EnvelopeWriter& w, Node parent, std::string_view name, std::string_view ns,
+  ObjectWriterContext(EnvelopeWriter& w, Element parent, std::string_view name, std::string_view ns,
                       std::string_view child_ns, const ClassInfo& declared, uint32_t oco)
       : w_(w),
         parent_(parent),
@@ -234,28 +236,29 @@ class ObjectWriterContext : public SoapObjectWriter {
     w_.ObjInstanceToSOAP(obj, parent_, name_, ns_, child_ns_, declared_,
                          oco_ | ocoDontSerializeProps, &t);
   }
-  void WriteFragment(const TRemotable& obj, const Node* node) override {
-    const Node el = w_.ObjInstanceToSOAP(obj, parent_, name_, ns_, child_ns_, declared_,
-                                         oco_ | ocoDontSerializeProps, nullptr);
+  void WriteFragment(const TRemotable& obj, const xml::Node* node) override {
+    const Element el = w_.ObjInstanceToSOAP(obj, parent_, name_, ns_, child_ns_, declared_,
+                                            oco_ | ocoDontSerializeProps, nullptr);
     if (node != nullptr) w_.doc_.ImportNode(el, *node);
   }
 
  private:
   EnvelopeWriter& w_;
-  Node parent_;
+  Element parent_;
   std::string_view name_, ns_, child_ns_;
   const ClassInfo& declared_;
   uint32_t oco_;
 };
 
-std::string EnvelopeWriter::Write(const TIntfMetaData& intf, int meth_num, const TInvContext& ctx) {
+OutputDocument EnvelopeWriter::Write(const TIntfMetaData& intf, int meth_num,
+                                     const TInvContext& ctx) && {
   const TIntfMethEntry& meth = intf.MDA.at(static_cast<size_t>(meth_num));
   const InterfaceInfo& info = *intf.Info;
   const bool soap12 = options_.Has(TSOAPConvertOption::soSOAP12);
   const bool document = options_.Has(TSOAPConvertOption::soDocument);
   const std::string_view env_ns = soap12 ? kSoap12EnvelopeNS : kSoap11EnvelopeNS;
 
-  Node envelope = doc_.AddElement(Node(), "SOAP-ENV:Envelope", env_ns);
+  Element envelope = doc_.AddElement(Element(), "SOAP-ENV:Envelope", env_ns);
   doc_.DeclareNamespace(envelope, "xsd", kXMLSchemaNS);
   doc_.DeclareNamespace(envelope, "xsi", kXMLSchemaInstanceNS);
   if (!document) doc_.DeclareNamespace(envelope, "SOAP-ENC", kSoapEncodingNS);
@@ -268,7 +271,7 @@ std::string EnvelopeWriter::Write(const TIntfMetaData& intf, int meth_num, const
   if (IsOptionText(minfo.return_name) && GetRegInfo(minfo.return_name, "RequestNS", request_ns)) {
     op_ns = request_ns;
   }
-  Node wrapper = body_;
+  Element wrapper = body_;
   if (!(document && options_.Has(TSOAPConvertOption::soLiteralParams))) {
     wrapper = doc_.AddElement(body_, minfo.ext_name, op_ns);
   }
@@ -285,10 +288,10 @@ std::string EnvelopeWriter::Write(const TIntfMetaData& intf, int meth_num, const
     }
     WriteParameter(wrapper, param, ctx.args.at(i), pinfo.ext_name, ns, pinfo.flags);
   }
-  return doc_.Serialize();
+  return std::move(doc_);
 }
 
-void EnvelopeWriter::WriteParameter(Node wrapper, const ParamInfo& param, const InvArg& arg,
+void EnvelopeWriter::WriteParameter(Element wrapper, const ParamInfo& param, const InvArg& arg,
                                     std::string_view name, std::string_view ns, uint32_t flags) {
   const TypeInfo* type = param.type;
   RemTypeRegistry().TypeInfoToXSD(type);  // every type that travels has an XML type
@@ -337,7 +340,7 @@ void EnvelopeWriter::WriteParameter(Node wrapper, const ParamInfo& param, const 
   }
 }
 
-void EnvelopeWriter::WriteObject(Node parent, std::string_view name, std::string_view ns,
+void EnvelopeWriter::WriteObject(Element parent, std::string_view name, std::string_view ns,
                                  const TRemotable* obj, const ClassInfo& declared,
                                  bool child_ns_from_class, std::string_view child_ns,
                                  uint32_t oco) {
@@ -360,13 +363,14 @@ void EnvelopeWriter::WriteObject(Node parent, std::string_view name, std::string
   obj->ObjectToSOAP(ctx);
 }
 
-Node EnvelopeWriter::ObjInstanceToSOAP(const TRemotable& obj, Node parent, std::string_view name,
-                                       std::string_view ns, std::string_view child_ns,
-                                       const ClassInfo& declared, uint32_t oco,
-                                       const std::string* value_text) {
+Element EnvelopeWriter::ObjInstanceToSOAP(const TRemotable& obj, Element parent,
+                                          std::string_view name, std::string_view ns,
+                                          std::string_view child_ns, const ClassInfo& declared,
+                                          uint32_t oco, const std::string* value_text) {
   const ClassInfo& cls = obj.ClassType();
   const SerializationOptions so = Wire(cls).plan->options | obj.FSerializationOptions;
-  Node el = so.Has(SerializationOption::xoHolderClass) ? parent : doc_.AddElement(parent, name, ns);
+  Element el =
+      so.Has(SerializationOption::xoHolderClass) ? parent : doc_.AddElement(parent, name, ns);
   if (!(oco & ocoDontPutTypeAttr) && !so.Has(SerializationOption::xoLiteralParam) &&
       &cls != &declared && cls.InheritsFrom(declared)) {
     WriteTypeAttribute(el, cls);
@@ -379,7 +383,7 @@ Node EnvelopeWriter::ObjInstanceToSOAP(const TRemotable& obj, Node parent, std::
   return el;
 }
 
-void EnvelopeWriter::WriteTypeAttribute(Node el, const ClassInfo& cls) {
+void EnvelopeWriter::WriteTypeAttribute(Element el, const ClassInfo& cls) {
   const XSDName& xsd = XSDOf(cls);
   std::optional<std::string> prefix = doc_.FindPrefix(el, xsd.uri);
   if (!prefix) {
@@ -424,7 +428,7 @@ bool EnvelopeWriter::HasSeveralNamespaces(const ClassInfo& cls) {
   return w.several_namespaces == 1;
 }
 
-void EnvelopeWriter::WriteProperties(const TRemotable& obj, Node el, std::string_view child_ns,
+void EnvelopeWriter::WriteProperties(const TRemotable& obj, Element el, std::string_view child_ns,
                                      uint32_t oco) {
   const ClassInfo& cls = obj.ClassType();
   const WirePlan* plan = Wire(cls).plan.get();
@@ -437,7 +441,7 @@ void EnvelopeWriter::WriteProperties(const TRemotable& obj, Node el, std::string
   for (const WireProperty& w : plan->props) WriteProperty(obj, w, el, child_ns, multi_ns, so, oco);
 }
 
-void EnvelopeWriter::WriteProperty(const TRemotable& obj, const WireProperty& wire, Node el,
+void EnvelopeWriter::WriteProperty(const TRemotable& obj, const WireProperty& wire, Element el,
                                    std::string_view child_ns, bool multi_ns,
                                    SerializationOptions so, uint32_t oco) {
   const PropInfo& prop = *wire.prop;
@@ -448,7 +452,7 @@ void EnvelopeWriter::WriteProperty(const TRemotable& obj, const WireProperty& wi
   }
   const std::string& xml_name = wire.xml_name;
   const std::string* ns_option = wire.ns_option ? &*wire.ns_option : nullptr;
-  std::string ns;
+  std::string_view ns;  // into the wire plan or the answers kept per request
   if (ns_option != nullptr) {
     ns = *ns_option;
   } else if (prop.flags & IS_UNQL) {
@@ -507,7 +511,7 @@ void EnvelopeWriter::WriteProperty(const TRemotable& obj, const WireProperty& wi
         // to rather than copied; the object outlives the writing. Short ones
         // are copied: a reference costs more than the copy.
         const std::string& text = access.GetString(obj);
-        const Node text_el = doc_.AddElement(el, xml_name, ns);
+        const Element text_el = doc_.AddElement(el, xml_name, ns);
         if (text.size() >= kTextRefMinSize) {
           doc_.SetTextRef(text_el, text);
         } else {
@@ -520,12 +524,12 @@ void EnvelopeWriter::WriteProperty(const TRemotable& obj, const WireProperty& wi
   }
 }
 
-void EnvelopeWriter::WriteAttribute(Node el, const PropInfo& prop, const std::string& xml_name,
+void EnvelopeWriter::WriteAttribute(Element el, const PropInfo& prop, const std::string& xml_name,
                                     const std::string* ns_option, const std::string& text,
                                     SerializationOptions so) {
-  Node target = el;
+  Element target = el;
   if (so.Has(SerializationOption::xoAttributeOnLastMember)) {
-    for (Node c = el.FirstElementChild(); c; c = c.NextElementSibling()) target = c;
+    if (const Element last = doc_.LastElementChild(el)) target = last;
   }
   std::string ns;
   if (ns_option != nullptr) {
@@ -544,7 +548,7 @@ void EnvelopeWriter::WriteAttribute(Node el, const PropInfo& prop, const std::st
   doc_.SetAttributeNS(target, xml_name, ns, text);
 }
 
-void EnvelopeWriter::WriteArray(Node parent, std::string_view name, std::string_view ns,
+void EnvelopeWriter::WriteArray(Element parent, std::string_view name, std::string_view ns,
                                 const TypeInfo* type, const ArraySource& src, bool inline_array,
                                 const std::string* item_name_option,
                                 const std::string* item_ns_option) {
@@ -559,7 +563,7 @@ void EnvelopeWriter::WriteArray(Node parent, std::string_view name, std::string_
   }
   std::string_view item_name = XSDOf(elem).name;
   std::string_view item_ns = ns;
-  Node container = parent;
+  Element container = parent;
   if (inline_array) {
     item_name = name;
   } else {
@@ -596,32 +600,32 @@ void EnvelopeWriter::WriteArray(Node parent, std::string_view name, std::string_
   }
 }
 
-void EnvelopeWriter::WriteVariant(Node parent, std::string_view name, std::string_view ns,
+void EnvelopeWriter::WriteVariant(Element parent, std::string_view name, std::string_view ns,
                                   const Variant& v) {
   if (v.IsNil()) {
     NullNode(parent, name);
   } else if (v.kind() == Variant::Kind::Array) {
-    Node el = doc_.AddElement(parent, name, ns);
+    Element el = doc_.AddElement(parent, name, ns);
     for (const Variant& item : v.AsArray()) WriteVariant(el, "item", ns, item);
   } else {
     Scalar(parent, name, ns, CastNativeToSoap(VariantTypeInfo(), v));
   }
 }
 
-Node EnvelopeWriter::Scalar(Node parent, std::string_view name, std::string_view ns,
-                            std::string_view text) {
-  Node el = doc_.AddElement(parent, name, ns);
+Element EnvelopeWriter::Scalar(Element parent, std::string_view name, std::string_view ns,
+                               std::string_view text) {
+  Element el = doc_.AddElement(parent, name, ns);
   doc_.SetText(el, text);
   return el;
 }
 
-Node EnvelopeWriter::NilNode(Node parent, std::string_view name, std::string_view ns) {
-  Node el = doc_.AddElement(parent, name, ns);
+Element EnvelopeWriter::NilNode(Element parent, std::string_view name, std::string_view ns) {
+  Element el = doc_.AddElement(parent, name, ns);
   doc_.SetAttributeNS(el, "nil", kXMLSchemaInstanceNS, "true");
   return el;
 }
 
-Node EnvelopeWriter::NullNode(Node parent, std::string_view name) {
+Element EnvelopeWriter::NullNode(Element parent, std::string_view name) {
   return NilNode(parent, name, "");
 }
 
@@ -629,8 +633,13 @@ Node EnvelopeWriter::NullNode(Node parent, std::string_view name) {
 
 std::string TOPToSoapDomConvert::InvContextToMsg(const TIntfMetaData& intf, int meth_num,
                                                  const TInvContext& ctx) {
-  EnvelopeWriter writer(Options);
-  return writer.Write(intf, meth_num, ctx);
+  return EnvelopeWriter(Options).Write(intf, meth_num, ctx).Serialize();
+}
+
+std::unique_ptr<ByteSource> TOPToSoapDomConvert::InvContextToStream(const TIntfMetaData& intf,
+                                                                    int meth_num,
+                                                                    const TInvContext& ctx) {
+  return xml::MarkupSource(EnvelopeWriter(Options).Write(intf, meth_num, ctx));
 }
 
 }  // namespace vorn

@@ -226,8 +226,10 @@ const char* NonEmptyEnv(const char* name) {
 struct Exchange {
   THTTPReqResp* node = nullptr;
   CURL* easy = nullptr;
-  // Request body and how much of it has been handed to libcurl.
-  std::string_view body;
+  // Request body, its size, and how much of it has been handed to libcurl.
+  ByteSource* body = nullptr;
+  int64_t body_size = 0;
+  std::string one_piece;  // a body of one piece, read whole before the exchange
   int64_t handed = 0;
   int64_t piece = 1;      // size of a piece reported by OnPostingData
   int64_t next_mark = 0;  // position of the next OnPostingData report, 0 when all reported
@@ -260,7 +262,7 @@ struct Exchange {
 
 // Reports every piece boundary reached so far: (position, total).
 void ReportPieces(Exchange& ex) {
-  auto total = static_cast<int64_t>(ex.body.size());
+  const int64_t total = ex.body_size;
   while (ex.next_mark > 0 && ex.handed >= ex.next_mark) {
     int64_t mark = ex.next_mark;
     ex.next_mark = mark == total ? 0 : std::min(mark + ex.piece, total);
@@ -269,31 +271,50 @@ void ReportPieces(Exchange& ex) {
 }
 
 void SetHanded(Exchange& ex, int64_t pos) {
-  auto total = static_cast<int64_t>(ex.body.size());
+  const int64_t total = ex.body_size;
   ex.handed = pos;
   ex.next_mark = pos >= total ? 0 : std::min((pos / ex.piece + 1) * ex.piece, total);
 }
 
+// Hands libcurl the next bytes of the body, written straight into its
+// upload buffer by the body's source.
 size_t ReadBody(char* buffer, size_t size, size_t count, void* user) {
   auto& ex = *static_cast<Exchange*>(user);
-  size_t n = std::min(size * count, ex.body.size() - static_cast<size_t>(ex.handed));
-  std::memcpy(buffer, ex.body.data() + ex.handed, n);
-  ex.handed += static_cast<int64_t>(n);
+  const auto want = static_cast<size_t>(
+      std::min<int64_t>(static_cast<int64_t>(size * count), ex.body_size - ex.handed));
   try {
+    size_t n = 0;
+    while (n < want) {
+      const size_t got = ex.body->Read(buffer + n, want - n);
+      if (got == 0) throw ESOAPHTTPException("Invalid HTTP Request: Length is 0", 0);
+      n += got;
+    }
+    ex.handed += static_cast<int64_t>(n);
     ReportPieces(ex);
+    return n;
   } catch (...) {
     ex.callback_error = std::current_exception();
     return CURL_READFUNC_ABORT;
   }
-  return n;
 }
 
 // Lets libcurl rewind the body when it resends the request on a fresh
 // connection because a kept connection turned out to be dead.
 int SeekBody(void* user, curl_off_t offset, int origin) {
   auto& ex = *static_cast<Exchange*>(user);
-  if (origin != SEEK_SET || offset < 0 || static_cast<size_t>(offset) > ex.body.size()) {
-    return CURL_SEEKFUNC_CANTSEEK;
+  if (origin != SEEK_SET || offset < 0 || offset > ex.body_size) return CURL_SEEKFUNC_CANTSEEK;
+  try {
+    ex.body->Rewind();
+    char skipped[4096];
+    for (curl_off_t left = offset; left > 0;) {
+      const size_t got =
+          ex.body->Read(skipped, static_cast<size_t>(std::min<curl_off_t>(left, sizeof skipped)));
+      if (got == 0) return CURL_SEEKFUNC_FAIL;
+      left -= static_cast<curl_off_t>(got);
+    }
+  } catch (...) {
+    ex.callback_error = std::current_exception();
+    return CURL_SEEKFUNC_FAIL;
   }
   SetHanded(ex, offset);
   return CURL_SEEKFUNC_OK;
@@ -489,12 +510,11 @@ CURLcode ConfigureRequest(CURL* h, const std::string& url, curl_slist* headers, 
   set(curl_easy_setopt(h, CURLOPT_HTTP_VERSION, static_cast<long>(CURL_HTTP_VERSION_1_1)));
   set(curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, 0L));
   set(curl_easy_setopt(h, CURLOPT_POST, 1L));
-  set(curl_easy_setopt(h, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(ex.body.size())));
-  if (static_cast<int64_t>(ex.body.size()) <= ex.piece) {
-    // One piece: libcurl sends straight from the caller's buffer.
-    // Never null: libcurl would read the body from standard input instead.
-    const char* data = ex.body.empty() ? "" : ex.body.data();
-    set(curl_easy_setopt(h, CURLOPT_POSTFIELDS, data));
+  set(curl_easy_setopt(h, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(ex.body_size)));
+  if (ex.body_size <= ex.piece) {
+    // One piece, read before the exchange: libcurl sends it with the
+    // headers. Never null: libcurl would read the body from standard input.
+    set(curl_easy_setopt(h, CURLOPT_POSTFIELDS, ex.one_piece.c_str()));
   } else {
     set(curl_easy_setopt(h, CURLOPT_READFUNCTION, ReadBody));
     set(curl_easy_setopt(h, CURLOPT_READDATA, &ex));
@@ -699,7 +719,7 @@ int64_t CheckBounds(Exchange& ex, const Progress& now, Clock::time_point t) {
       std::max<int64_t>(BoundOf(node.MinRateGracePeriod, kDefaultMinRateGraceMs), 0);
   if (rate < 0 || !ex.connected) return wait;
   // The request is measured while it goes out, the reply from its first byte.
-  const bool sending = now.sent < static_cast<int64_t>(ex.body.size());
+  const bool sending = now.sent < ex.body_size;
   const int64_t bytes = sending ? now.sent : now.moved - now.sent;
   if (!sending && !ex.reply_started) {
     if (bytes == 0) return wait;  // awaiting the reply: the receive time-out applies
@@ -729,7 +749,7 @@ int64_t NextWait(Exchange& ex, Progress& last) {
     last = now;
     ex.last_activity = t;
   }
-  bool request_sent = now.sent >= static_cast<int64_t>(ex.body.size());
+  bool request_sent = now.sent >= ex.body_size;
   int64_t limit = TimeoutMs(request_sent ? ex.node->ReceiveTimeout : ex.node->SendTimeout);
   int64_t idle = MsBetween(ex.last_activity, t);
   if (idle >= limit) ex.stalled = true;
@@ -909,13 +929,19 @@ void THTTPReqResp::BeforeExecute(const TIntfMetaData& intf, const TIntfMethEntry
 }
 
 void THTTPReqResp::Execute(std::string_view request, std::string& reply) {
+  ViewSource source(request);
+  Execute(source, reply);
+}
+
+void THTTPReqResp::Execute(ByteSource& request, std::string& reply) {
   content_type_.clear();
   mime_boundary_.clear();
   if (curl_url_.empty()) throw ESOAPHTTPException(kNoUrlText, 0);
   Exchange ex;
   ex.node = this;
   ex.start = Clock::now();
-  ex.body = request;
+  ex.body = &request;
+  ex.body_size = static_cast<int64_t>(request.Size());
   ex.piece = std::max<int64_t>(MaxSinglePostSize, 1);
   SetHanded(ex, 0);
   ex.reply = &reply;
@@ -926,14 +952,21 @@ void THTTPReqResp::Execute(std::string_view request, std::string& reply) {
       conn_ = OpenConnection(*this);
     }
     ex.easy = conn_->easy.get();
+    const bool one_piece = ex.body_size <= ex.piece;
+    if (one_piece) {
+      ex.one_piece = ReadAll(request);
+      if (static_cast<int64_t>(ex.one_piece.size()) != ex.body_size) {
+        throw ESOAPHTTPException("Invalid HTTP Request: Length is 0", 0);
+      }
+    } else {
+      request.Rewind();
+    }
     SlistPtr headers = HeaderList(*this);
     CURLcode rc = ConfigureRequest(ex.easy, curl_url_, headers.get(), ex);
     if (rc == CURLE_OK) rc = ConfigureNetwork(ex.easy, *this, NoProxyList(ProxyByPass));
     if (rc == CURLE_OK && Observer != nullptr) rc = ConfigureObserver(ex.easy, Observer);
     if (rc != CURLE_OK) RaiseCurl(*this, rc);
-    if (ex.body.size() <= static_cast<size_t>(ex.piece) && OnPostingData) {
-      OnPostingData(static_cast<int64_t>(ex.body.size()), static_cast<int64_t>(ex.body.size()));
-    }
+    if (one_piece && OnPostingData) OnPostingData(ex.body_size, ex.body_size);
     RunTransfer(*conn_, ex);
     if (ex.headers_done) {
       content_type_ = ex.content_type;

@@ -16,6 +16,7 @@
 #include <string>
 #include <string_view>
 
+#include "base/byte_source.h"
 #include "base/option_set.h"
 #include "soap/invocation.h"
 
@@ -130,6 +131,13 @@ class THTTPReqResp {
   // callback propagates unchanged. After any failure the connection is closed
   // and `reply` may hold part of a body; the next call reconnects.
   void Execute(std::string_view request, std::string& reply);
+  // The same, with the body read from `request` (from its start) as it goes
+  // out: Content-Length is its Size(), and a body larger than
+  // MaxSinglePostSize is read a piece at a time straight into libcurl's
+  // upload buffer, so it is never held whole here. What the source throws
+  // fails the call unchanged; a source that ends early fails it with
+  // ESOAPHTTPException "Invalid HTTP Request: Length is 0".
+  void Execute(ByteSource& request, std::string& reply);
 
   // The request line and the headers that Execute sends to the endpoint for
   // a body of `body_size` bytes, each line ended by CR LF, then the empty

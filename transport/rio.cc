@@ -39,9 +39,7 @@ class HttpNode : public IWebNode {
   void BeforeExecute(const TIntfMetaData& intf, const TIntfMethEntry& method, int index) override {
     http_.BeforeExecute(intf, method, index);
   }
-  void Execute(std::string_view request, std::string& reply) override {
-    http_.Execute(request, reply);
-  }
+  void Execute(ByteSource& request, std::string& reply) override { http_.Execute(request, reply); }
   std::string GetMimeBoundary() const override { return http_.MimeBoundary(); }
   void SetSOAP12(bool on) override {
     if (on) {
@@ -206,12 +204,18 @@ void THTTPRIO::Generic(int slot, std::vector<InvArg> args, InvResult* result) {
 }
 
 void THTTPRIO::DoDispatch(TInvContext& ctx, int meth_num, const TIntfMethEntry& method) {
-  // Per-call buffers live on this frame and go on every path.
-  std::string request = converter_->InvContextToMsg(intf_md_, meth_num, ctx);
+  // Per-call state lives on this frame and goes on every path. The request
+  // is never held whole: its bytes are written as the web node reads them,
+  // unless OnBeforeExecute must see (and may change) them all.
+  std::unique_ptr<ByteSource> request = converter_->InvContextToStream(intf_md_, meth_num, ctx);
   web_node_->BeforeExecute(intf_md_, method, meth_num - kBaseInterfaceMethods);
-  if (OnBeforeExecute) OnBeforeExecute(method.Name, request);
+  if (OnBeforeExecute) {
+    std::string bytes = ReadAll(*request);
+    OnBeforeExecute(method.Name, bytes);
+    request = std::make_unique<StringSource>(std::move(bytes));
+  }
   std::string reply;
-  web_node_->Execute(request, reply);
+  web_node_->Execute(*request, reply);
   if (OnAfterExecute) OnAfterExecute(method.Name, reply);
   converter_->ProcessResponse(reply, intf_md_, method, ctx);
 }

@@ -97,7 +97,9 @@ class THTTPRIO : public IInterface {
   void SetWebNode(std::unique_ptr<IWebNode> node);
 
   // Called with the request bytes before they are sent, and with the reply
-  // bytes before they are read; either may change the bytes.
+  // bytes before they are read; either may change the bytes. While
+  // OnBeforeExecute is set, each request is held whole to be shown to it;
+  // otherwise its bytes are produced as they go out.
   std::function<void(std::string_view method, std::string& request)> OnBeforeExecute;
   std::function<void(std::string_view method, std::string& reply)> OnAfterExecute;
 

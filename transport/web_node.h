@@ -4,6 +4,7 @@
 #include <string>
 #include <string_view>
 
+#include "base/byte_source.h"
 #include "soap/invocation.h"
 
 namespace vorn {
@@ -16,8 +17,9 @@ class IWebNode {
   // endpoint is set.
   virtual void BeforeExecute(const TIntfMetaData& intf, const TIntfMethEntry& method,
                              int index) = 0;
-  // One exchange: posts `request`, appends the reply body to `reply`.
-  virtual void Execute(std::string_view request, std::string& reply) = 0;
+  // One exchange: posts the bytes of `request` (read from its start, as
+  // they go out), appends the reply body to `reply`.
+  virtual void Execute(ByteSource& request, std::string& reply) = 0;
   // The multipart boundary of the last reply, or empty.
   virtual std::string GetMimeBoundary() const = 0;
   // SOAP 1.2 header form on or off.

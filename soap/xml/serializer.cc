@@ -3,65 +3,17 @@
 #include <libxml/tree.h>
 
 #include <algorithm>
-#include <array>
-#include <bit>
 #include <cassert>
 #include <cstdint>
 #include <cstring>
 
-#include "base/byte_scan.h"
 #include "base/prefault.h"
+#include "soap/xml/escape.h"
 #include "soap/xml/library.h"
 #include "soap/xml/referenced_texts.h"
 
 namespace vorn::xml {
 namespace {
-
-// Replacement text per byte (length 0: the byte is written as it is). Each
-// entry is padded to 8 bytes so it is stored with one fixed-size copy.
-struct Escape {
-  char text[8];
-  uint8_t size;
-};
-using EscapeTable = std::array<Escape, 256>;
-
-constexpr EscapeTable MakeEscapeTable(bool attribute) {
-  EscapeTable t{};
-  const auto set = [&t](unsigned char c, std::string_view text) {
-    for (size_t i = 0; i < text.size(); ++i) t[c].text[i] = text[i];
-    t[c].size = static_cast<uint8_t>(text.size());
-  };
-  set('<', "&lt;");
-  set('>', "&gt;");
-  set('&', "&amp;");
-  set('\r', "&#13;");
-  if (attribute) {
-    set('"', "&quot;");
-    set('\n', "&#10;");
-    set('\t', "&#9;");
-  }
-  return t;
-}
-constexpr EscapeTable kTextEscapes = MakeEscapeTable(false);
-constexpr EscapeTable kAttributeEscapes = MakeEscapeTable(true);
-
-// The bytes that text escapes, for scanning a block at a time.
-constexpr ByteClass kTextSpecials{.listed = {'<', '>', '&', '\r'}, .listed_count = 4};
-
-constexpr bool ScanMatchesTable(const ByteClass& scanned, const EscapeTable& table) {
-  for (int b = 0; b < 256; ++b) {
-    if (scanned.Contains(static_cast<unsigned char>(b)) != (table[b].size != 0)) return false;
-  }
-  return true;
-}
-static_assert(ScanMatchesTable(kTextSpecials, kTextEscapes));
-
-// Writes the escape of `c` at `w` (8 bytes of room) and returns the end.
-inline char* PutEscape(const EscapeTable& table, unsigned char c, char* w) {
-  const Escape& e = table[c];
-  std::memcpy(w, e.text, sizeof e.text);
-  return w + e.size;
-}
 
 // Writes nodes as UTF-8 markup into one buffer that grows rarely: the text
 // of a large invoice is escaped in place with a table lookup per byte, with
@@ -130,7 +82,6 @@ class Serializer {
  private:
   // Small enough that the room kept for the worst case stays small.
   static constexpr size_t kChunk = 4 * 1024;
-  static constexpr size_t kLongestEscape = 8;
   static constexpr size_t kPrefaultSize = 1 << 20;
 
   // Makes room for `n` more bytes.
@@ -143,50 +94,30 @@ class Serializer {
   }
 
   void Escaped(std::string_view text, const EscapeTable& table) {
-    const auto* p = reinterpret_cast<const unsigned char*>(text.data());
-    size_t n = text.size();
-    while (n > 0) {
-      const size_t chunk = std::min(n, kChunk);
-      // Room for every byte escaped, plus one block written ahead.
-      Room(chunk * kLongestEscape + 16);
-      char* w = buf_.data() + pos_;
-      const unsigned char* end = p + chunk;
-      if (&table == &kTextEscapes) p = EscapeTextBlocks(p, end, w);
-      for (; p < end; ++p) {
-        if (table[*p].size == 0) {
-          *w++ = static_cast<char>(*p);
-        } else {
-          w = PutEscape(table, *p, w);
-        }
+    if (&table == &kTextEscapes) {
+      while (!text.empty()) {
+        const std::string_view chunk = text.substr(0, kChunk);
+        // Room for every byte escaped, plus one block written ahead.
+        Room(chunk.size() * kLongestEscape + kEscapeBlockRoom);
+        char* w = buf_.data() + pos_;
+        const size_t used = EscapeText(chunk, w, buf_.data() + buf_.size());
+        assert(used == chunk.size() && "the room made covers every byte escaped");
+        pos_ = static_cast<size_t>(w - buf_.data());
+        text.remove_prefix(used);
       }
-      pos_ = static_cast<size_t>(w - buf_.data());
-      assert(pos_ <= buf_.size() && "the room made covers every byte escaped");
-      n -= chunk;
+      return;
     }
-  }
-
-  // Text content, 16 bytes at a time: a block without <, >, & or CR is
-  // copied whole; otherwise its bytes up to the first such character are
-  // kept and that character is escaped. Returns where the byte-wise tail
-  // starts (fewer than 16 bytes before `end`). REQUIRES: 16 bytes of room
-  // beyond the escaped text at `w`.
-  static const unsigned char* EscapeTextBlocks(const unsigned char* p, const unsigned char* end,
-                                               char*& w) {
-    while (static_cast<size_t>(end - p) >= kScanBlock) {
-      const char* block = reinterpret_cast<const char*>(p);
-      const unsigned mask = ScanBlock<kTextSpecials>(block);
-      std::memcpy(w, block, kScanBlock);
-      if (mask == 0) {
-        p += kScanBlock;
-        w += kScanBlock;
-        continue;
+    Room(text.size() * kLongestEscape + sizeof(Escape::text));
+    char* w = buf_.data() + pos_;
+    for (const char c : text) {
+      const auto b = static_cast<unsigned char>(c);
+      if (table[b].size == 0) {
+        *w++ = c;
+      } else {
+        w = PutEscape(table, b, w);
       }
-      const int k = std::countr_zero(mask);
-      p += k;
-      w += k;
-      w = PutEscape(kTextEscapes, *p++, w);
     }
-    return p;
+    pos_ = static_cast<size_t>(w - buf_.data());
   }
 
   void Wrapped(std::string_view open, const xmlChar* content, std::string_view close) {

@@ -161,6 +161,78 @@ class RealSamples(unittest.TestCase):
                         self.assertEqual(request_field(body, "Documento"), expected_text(f.read()))
 
 
+class LargeInvoices(unittest.TestCase):
+    """A large invoice is checked whole before anything goes out, then sent
+    as its envelope is produced."""
+
+    GOLDEN = os.path.join(REPO, "tests", "soap", "golden", "invia_documento_raw_3.xml")
+
+    @staticmethod
+    def invoice(size):
+        """About `size` bytes of invoice text, CR LF lines, with every
+        character that the envelope escapes and accented letters."""
+        line = ('<DettaglioLinee><NumeroLinea>%d</NumeroLinea><Descrizione>Caff\u00e8 & '
+                'cornetto "al banco" > 2</Descrizione></DettaglioLinee>\r\n')
+        parts, n, total = [], 0, 0
+        while total < size:
+            part = (line % n).encode("utf-8")
+            parts.append(part)
+            total += len(part)
+            n += 1
+        return b"".join(parts)
+
+    def test_large_invoice_arrives_as_the_envelope_of_its_text(self):
+        raw = self.invoice(5 << 20)
+        with open(self.GOLDEN, "rb") as f:
+            golden = f.read()
+        escaped = (raw.replace(b"&", b"&amp;").replace(b"<", b"&lt;").replace(b">", b"&gt;")
+                   .replace(b"\r", b"&#13;"))
+        expected = golden.replace(b"&lt;a&gt;x&lt;/a&gt;&#13;\n", escaped)
+        with tempfile.TemporaryDirectory() as d, run_hub() as hub:
+            path = os.path.join(d, "large.xml")
+            with open(path, "wb") as f:
+                f.write(raw)
+            url = "http://127.0.0.1:%d/Service.svc" % hub.port
+            result = run_vorn(url, "u", "p", path)
+            self.assertEqual(result.stdout, b"Invio effettuato correttamente\r\n")
+            recs = records(hub.record_dir)
+            self.assertEqual(len(recs), 1)
+            _, headers, body = split_request(recs[0].raw)
+            self.assertEqual(int(headers["content-length"]), len(expected))
+            self.assertTrue(body == expected, "the envelope differs from the golden one")
+
+    def test_invoice_invalid_near_its_end_sends_nothing(self):
+        raw = bytearray(self.invoice(5 << 20))
+        offset = len(raw) - 100
+        raw[offset] = 0xFF
+        with tempfile.TemporaryDirectory() as d, run_hub() as hub:
+            path = os.path.join(d, "broken.xml")
+            with open(path, "wb") as f:
+                f.write(raw)
+            result = run_vorn("http://127.0.0.1:%d/Service.svc" % hub.port, "u", "p", path)
+            self.assertEqual(result.stdout,
+                             ('EEncodingError: Invalid UTF-8 byte sequence at byte offset %d in '
+                              'file "%s"\r\n' % (offset, path)).encode())
+            self.assertEqual(result.returncode, 1)
+            self.assertEqual(records(hub.record_dir), [])
+
+    def test_transfer_failing_halfway_is_one_error_line(self):
+        with tempfile.TemporaryDirectory() as d, \
+                run_hub(script=[{"preset": "cut", "body_bytes": 1 << 20}]) as hub:
+            path = os.path.join(d, "large.xml")
+            with open(path, "wb") as f:
+                f.write(self.invoice(5 << 20))
+            url = "http://127.0.0.1:%d/Service.svc" % hub.port
+            result = run_vorn(url, "u", "p", path)
+            self.assertTrue(result.stdout.startswith(b"ESOAPHTTPException: "), result.stdout)
+            self.assertTrue(result.stdout.endswith(
+                (" - URL:%s - SOAPAction:%s\r\n" % (url, ACTION)).encode()), result.stdout)
+            self.assertEqual(result.stdout.count(b"\r\n"), 1)
+            self.assertEqual(result.stderr, b"")
+            self.assertEqual(result.returncode, 1)
+            self.assertEqual(records(hub.record_dir), [])
+
+
 class Tls(unittest.TestCase):
     def test_untrusted_certificate_fails_before_any_request(self):
         with run_hub(tls=True) as hub:

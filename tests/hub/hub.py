@@ -32,6 +32,9 @@ bytes of 'x' instead of "body", and "content_length": false for a body
 delimited by closing the connection. Other forms:
   {"preset": "stall", "seconds": N}  read the request, send nothing for N
                                      seconds, then close
+  {"preset": "cut", "body_bytes": N} read the request head and N bytes of its
+                                     body, then close the connection with the
+                                     rest unread (nothing is recorded)
   {"raw": "..."}                     send these bytes as they are, then close
 Hostile forms, for the tests of a client's limits:
   "drip": SECONDS                    (with any reply, raw included) send the
@@ -41,7 +44,7 @@ Hostile forms, for the tests of a client's limits:
                                      "{n}" in U becomes 0, 1, 2...
 Any reply may also hold "delay": N, to wait N seconds before it is sent.
 Presets: accepted, rejected, fault, notfound, html, plain, no-content-type,
-empty, drop, stall.
+empty, drop, stall, cut.
 """
 
 import argparse
@@ -51,6 +54,7 @@ import shutil
 import signal
 import socket
 import ssl
+import struct
 import subprocess
 import sys
 import tempfile
@@ -107,6 +111,7 @@ PRESETS = {
     "empty": {"status": 200, "reason": "OK", "headers": XML_TYPE, "body": ""},
     "drop": {"action": "drop"},
     "stall": {"action": "stall", "seconds": 5},
+    "cut": {"action": "cut", "body_bytes": 0},
 }
 
 
@@ -144,6 +149,10 @@ class Script:
             reply = self._replies[min(self._next, len(self._replies) - 1)]
             self._next += 1
             return reply
+
+    def peek(self):
+        with self._lock:
+            return self._replies[min(self._next, len(self._replies) - 1)]
 
 
 class Recorder:
@@ -211,10 +220,12 @@ def _recv_more(sock, buf):
     return True
 
 
-def read_request(sock, buf):
+def read_request(sock, buf, body_limit=None):
     """Reads one request; returns (head, body, headers, request line) or None.
 
     `buf` holds bytes already received and keeps whatever follows the request.
+    With `body_limit`, reads at most that many bytes of the body and returns
+    None.
     """
     searched = 0
     while True:
@@ -241,6 +252,9 @@ def read_request(sock, buf):
         return None
     if headers.get("expect", "").lower() == "100-continue":
         sock.sendall(b"HTTP/1.1 100 Continue\r\n\r\n")
+    if body_limit is not None:
+        _read_body(sock, buf, min(length, body_limit))
+        return None
     body = _read_body(sock, buf, length)
     if body is None:
         return None
@@ -329,6 +343,12 @@ class Hub:
                 sock = self.tls.wrap_socket(sock, server_side=True)
             buf = bytearray()
             for sequence in range(1, MAX_REQUESTS_PER_CONNECTION + 1):
+                if self.script.peek().get("action") == "cut":
+                    limit = int(self.script.next().get("body_bytes", 0))
+                    read_request(sock, buf, body_limit=limit)
+                    # Unread bytes make the close a reset the client notices.
+                    sock.setsockopt(socket.SOL_SOCKET, socket.SO_LINGER, struct.pack("ii", 1, 0))
+                    return
                 request = read_request(sock, buf)
                 if request is None:
                     return

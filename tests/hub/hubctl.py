@@ -32,11 +32,14 @@ STOP_TIMEOUT = 5.0
 
 
 @contextlib.contextmanager
-def run_hub(record_dir=None, tls=False, tls_wrong_host=False, script=None, tls_expired=False):
+def run_hub(record_dir=None, tls=False, tls_wrong_host=False, script=None, tls_expired=False,
+            record=True):
     """Runs a hub; yields Hub(port, ca, record_dir).
 
     record_dir: where requests are recorded; a temporary directory (removed
         afterwards) when None.
+    record: False records nothing (record_dir is then None), so that timing
+        runs do not include writing large requests to disk.
     tls / tls_wrong_host: serve HTTPS with a certificate for 127.0.0.1 and
         localhost, or for another host name (tls_expired: the right name,
         but expired); `ca` is then the CA's PEM file
@@ -47,9 +50,11 @@ def run_hub(record_dir=None, tls=False, tls_wrong_host=False, script=None, tls_e
     """
     temp = tempfile.mkdtemp(prefix="vorn-hubctl-")
     try:
-        if record_dir is None:
+        if not record:
+            record_dir = None
+        elif record_dir is None:
             record_dir = os.path.join(temp, "records")
-        args = [sys.executable, HUB, "--record-dir", record_dir]
+        args = [sys.executable, HUB] + (["--record-dir", record_dir] if record else [])
         if tls_wrong_host:
             args.append("--tls-wrong-host")
         elif tls_expired:

@@ -81,6 +81,52 @@ std::vector<Expected> Walk(xml::Node n, const std::string& prefix) {
   return out;
 }
 
+// Text content as the envelope carries it.
+std::string Escaped(std::string_view text) {
+  std::string out;
+  for (char c : text) {
+    switch (c) {
+      case '<':
+        out += "&lt;";
+        break;
+      case '>':
+        out += "&gt;";
+        break;
+      case '&':
+        out += "&amp;";
+        break;
+      case '\r':
+        out += "&#13;";
+        break;
+      default:
+        out += c;
+    }
+  }
+  return out;
+}
+
+TEST_F(CodecFixture, LargeInvoiceStreamsAsTheThreeArgumentEnvelope) {
+  // 5 MB of invoice text with every character that is escaped, some at the
+  // edges of the pieces read.
+  std::string invoice;
+  for (int i = 0; invoice.size() < 5'000'000; ++i) {
+    invoice += "<DettaglioLinee><NumeroLinea>" + std::to_string(i) +
+               "</NumeroLinea><Descrizione>Caff\xC3\xA8 & cornetto \"al banco\"</Descrizione>"
+               "</DettaglioLinee>\r\n";
+  }
+  InviaDocumentoRawRequest2 r;
+  r.SetUsername("u");
+  r.SetPassword("p");
+  r.SetDocumento(invoice);
+  std::string expected = Golden("invia_documento_raw_3.xml");
+  const std::string small = "&lt;a&gt;x&lt;/a&gt;&#13;\n";
+  expected.replace(expected.find(small), small.size(), Escaped(invoice));
+  for (size_t piece : {512 * 1024, 65536 + 7}) {
+    SCOPED_TRACE(piece);
+    EXPECT_TRUE(Request(1, {InvArg{.object = &r}}, piece) == expected);
+  }
+}
+
 TEST_F(CodecFixture, GoldenEnvelopesParseToTheIntendedTree) {
   const std::string env = "http://schemas.xmlsoap.org/soap/envelope/";
   const std::string svc = "http://tempuri.org/";

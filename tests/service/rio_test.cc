@@ -31,8 +31,8 @@ class FakeWebNode : public IWebNode {
   void BeforeExecute(const TIntfMetaData&, const TIntfMethEntry&, int index) override {
     log_.indexes.push_back(index);
   }
-  void Execute(std::string_view request, std::string& reply) override {
-    log_.requests.emplace_back(request);
+  void Execute(ByteSource& request, std::string& reply) override {
+    log_.requests.push_back(ReadAll(request));
     const std::string& r = replies_[std::min(next_++, replies_.size() - 1)];
     if (r == "404") throw ESOAPHTTPException("Not Found (404) - 'http://x/'", 404);
     reply += r;

@@ -6,7 +6,9 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <optional>
 #include <string>
 #include <utility>
@@ -94,6 +96,16 @@ std::string Body(size_t size) {
 
 // Runs Execute and returns the exception it throws (none: nullopt).
 std::optional<ESOAPHTTPException> Failure(THTTPReqResp& node, std::string_view request,
+                                          std::string& reply) {
+  try {
+    node.Execute(request, reply);
+  } catch (const ESOAPHTTPException& e) {
+    return e;
+  }
+  return std::nullopt;
+}
+
+std::optional<ESOAPHTTPException> Failure(THTTPReqResp& node, ByteSource& request,
                                           std::string& reply) {
   try {
     node.Execute(request, reply);
@@ -556,6 +568,78 @@ TEST(HttpReqRespTest, CallbackExceptionAbortsTheCall) {
   ASSERT_EQ(hub.RequestCount(), 2);
   EXPECT_EQ(Parse(hub.Request(2)).body, "<y/>");
   EXPECT_NE(hub.ConnectionOf(1), hub.ConnectionOf(2));
+}
+
+// A body written a piece at a time, as the envelope is: `size` bytes of
+// Body(), announced as `announced` bytes; reading past `fail_at` throws.
+class PieceSource : public ByteSource {
+ public:
+  PieceSource(size_t size, size_t announced, size_t fail_at = SIZE_MAX)
+      : bytes_(Body(size)), announced_(announced), fail_at_(fail_at) {}
+  uint64_t Size() const override { return announced_; }
+  size_t Read(char* dst, size_t max) override {
+    const size_t n = std::min(max, bytes_.size() - pos_);
+    if (pos_ + n > fail_at_) throw Exception("The source broke");
+    std::memcpy(dst, bytes_.data() + pos_, n);
+    pos_ += n;
+    ++reads;
+    return n;
+  }
+  void Rewind() override { pos_ = 0; }
+  int reads = 0;
+
+ private:
+  std::string bytes_;
+  size_t announced_;
+  size_t fail_at_;
+  size_t pos_ = 0;
+};
+
+TEST(HttpReqRespTest, StreamedBodyGoesOutAPieceAtATime) {
+  TestHub hub;
+  THTTPReqResp node;
+  node.SetURL(hub.Url());
+  PieceSource source(3'000'000, 3'000'000);
+  std::string reply;
+  node.Execute(source, reply);
+  EXPECT_GT(source.reads, 3);  // never asked for the whole body at once
+  ASSERT_EQ(hub.RequestCount(), 1);
+  const RawRequest r = Parse(hub.Request(1));
+  EXPECT_TRUE(r.body == Body(3'000'000));
+  EXPECT_NE(std::find(r.headers.begin(), r.headers.end(), "Content-Length: 3000000"),
+            r.headers.end());
+}
+
+TEST(HttpReqRespTest, StreamedBodyFailingHalfwayIsOneErrorAndTheNextCallReconnects) {
+  TestHub hub({.script = R"([{"preset": "cut", "body_bytes": 1000000}, "accepted"])"});
+  THTTPReqResp node;
+  node.SetURL(hub.Url());
+  node.SoapAction = kAction;
+  std::string reply;
+  {
+    SCOPED_TRACE("the server goes away after a part of the body");
+    PieceSource source(4'000'000, 4'000'000);
+    const auto e = Failure(node, source, reply);
+    ASSERT_TRUE(e.has_value());
+    EXPECT_EQ(e->StatusCode(), 12030) << e->Message();
+    EXPECT_TRUE(e->Message().ends_with(PlatformSuffix(hub.Url(), kAction))) << e->Message();
+  }
+  {
+    SCOPED_TRACE("the source throws: its exception, unchanged");
+    PieceSource source(2'000'000, 2'000'000, 1'000'000);
+    EXPECT_THROW(node.Execute(source, reply), Exception);
+  }
+  {
+    SCOPED_TRACE("the source ends early");
+    PieceSource source(1'000'000, 2'000'000);
+    const auto e = Failure(node, source, reply);
+    ASSERT_TRUE(e.has_value());
+    EXPECT_EQ(e->Message(), "Invalid HTTP Request: Length is 0");
+  }
+  PieceSource source(100'000, 100'000);
+  node.Execute(source, reply);
+  ASSERT_EQ(hub.RequestCount(), 1);
+  EXPECT_TRUE(Parse(hub.Request(1)).body == Body(100'000));
 }
 
 TEST(HttpReqRespTest, ProxyFromPropertyOrEnvironment) {
