@@ -18,24 +18,8 @@ extern "C" const char __executable_start[];
 namespace vorn {
 namespace {
 
-// Writes all of `data`, retrying after interruptions and partial writes.
-// Returns 0 on success, else the errno of the failed write.
-int WriteFully(int fd, const char* data, size_t size) {
-  while (size > 0) {
-    const ssize_t n = write(fd, data, size);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return errno;
-    }
-    if (n == 0) return EIO;
-    data += n;
-    size -= static_cast<size_t>(n);
-  }
-  return 0;
-}
-
 void WriteOrThrow(int fd, const char* data, size_t size) {
-  const int err = WriteFully(fd, data, size);
+  const int err = WriteFully(fd, std::string_view(data, size));
   if (err != 0) throw EInOutError(InOutErrorText(err), err);
 }
 
@@ -82,6 +66,19 @@ bool MakeSafe(std::string_view utf8, std::string& out) {
 
 }  // namespace
 
+int WriteFully(int fd, std::string_view bytes) {
+  while (!bytes.empty()) {
+    const ssize_t n = write(fd, bytes.data(), bytes.size());
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return errno;
+    }
+    if (n == 0) return EIO;
+    bytes.remove_prefix(static_cast<size_t>(n));
+  }
+  return 0;
+}
+
 Console::Console(int fd) : fd_(fd) {}
 
 Console::Console(int fd, std::string charset) : fd_(fd), charset_(std::move(charset)) {}
@@ -120,6 +117,16 @@ void Console::WriteLine(std::string_view utf8) {
   }
   Append(bytes.data(), bytes.size());
   Append(kLineEnd.data(), kLineEnd.size());
+}
+
+void Console::WriteBytes(std::string_view bytes) {
+  Start();
+  if (terminal_) {
+    Flush();
+    WriteOrThrow(fd_, bytes.data(), bytes.size());
+    return;
+  }
+  Append(bytes.data(), bytes.size());
 }
 
 // Adds `data` to the buffer, writing out each full 128 bytes. Whole blocks
@@ -176,9 +183,9 @@ void WriteFatalDiagnostic(int fd, const Exception& e, std::string_view program_n
                            (add_stop ? "." : "") + "\r\n\r\n";
   try {
     const std::string bytes = Utf8ToCharset(text, LocaleCharset());
-    WriteFully(fd, bytes.data(), bytes.size());
+    WriteFully(fd, bytes);
   } catch (const std::exception&) {
-    WriteFully(fd, text.data(), text.size());
+    WriteFully(fd, text);
   }
 }
 

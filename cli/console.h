@@ -34,6 +34,10 @@ class Console {
   // when a write fails; what was buffered then is dropped.
   void WriteLine(std::string_view utf8);
 
+  // Writes `bytes` as they are: no conversion, no line end added. Throws as
+  // WriteLine does.
+  void WriteBytes(std::string_view bytes);
+
   // Writes out what is buffered. Throws EInOutError when the write fails;
   // the buffered bytes are dropped either way.
   void Flush();
@@ -50,6 +54,10 @@ class Console {
   char buffer_[kBufferSize];
   size_t used_ = 0;
 };
+
+// Writes all of `bytes` to `fd`, retrying after interruptions and partial
+// writes. Returns 0, or the errno of the write that failed.
+int WriteFully(int fd, std::string_view bytes);
 
 // `utf8` with every control character that could act on a terminal
 // replaced by U+FFFD, the replacement character: every C0 control other

@@ -21,7 +21,9 @@
 #include "base/exception.h"
 #include "base/prefault.h"
 #include "base/utf8.h"
+#include "cli/file_path.h"
 #include "cli/locale_charset.h"
+#include "cli/xml_chars.h"
 
 namespace vorn {
 namespace {
@@ -51,26 +53,8 @@ class UniqueFd {
   int fd_;
 };
 
-// `path` made absolute against the current directory and lexically
-// normalised; symbolic links are not resolved.
-std::string FullPath(const std::string& path) {
-  std::error_code ec;
-  const std::filesystem::path absolute = std::filesystem::absolute(path, ec);
-  if (ec) return path;
-  return absolute.lexically_normal().string();
-}
-
-// The system's text for `err`, without trailing blanks, controls or full stops.
-std::string ErrorText(int err) {
-  std::string text = std::strerror(err);
-  while (!text.empty() && (static_cast<unsigned char>(text.back()) <= 32 || text.back() == '.')) {
-    text.pop_back();
-  }
-  return text;
-}
-
 [[noreturn]] void ThrowOpenError(const std::string& full_path, int err) {
-  throw EFOpenError("Cannot open file \"" + full_path + "\". " + ErrorText(err));
+  vorn::ThrowOpenError(full_path, SystemErrorText(err));
 }
 
 std::string InFile(const std::string& full_path) { return " in file \"" + full_path + "\""; }
@@ -232,12 +216,6 @@ class DecodingSource {
   size_t offset_ = 0;
   bool raw_done_ = false;
 };
-
-std::string CodePointName(uint32_t cp) {
-  char buffer[16];
-  std::snprintf(buffer, sizeof buffer, "U+%04X", static_cast<unsigned>(cp));
-  return buffer;
-}
 
 // Decodes the UTF-16 code units of `bytes`, appending them to `out`, and
 // returns the number of bytes used. Unless `last` is set, a high surrogate

@@ -22,7 +22,7 @@ work="$build/fuzz-work"
 seconds="${1:-60}"
 shift || true
 all_targets=(reply_reader_fuzz reply_limits_fuzz xml_parse_fuzz document_loader_fuzz
-             value_text_fuzz)
+             value_text_fuzz argument_text_fuzz invoice_check_fuzz fatturapa_reader_fuzz)
 targets=("$@")
 [[ ${#targets[@]} -gt 0 ]] || targets=("${all_targets[@]}")
 
@@ -83,6 +83,16 @@ seed() {
       done ;;
     value_text_fuzz)
       cp "$root"/fuzz/corpus/value_text/* "$dest"/ ;;
+    argument_text_fuzz)
+      # Its inputs start with a selector byte (character set, secret), then
+      # the argument.
+      cp "$root"/fuzz/corpus/argument_text/* "$dest"/ ;;
+    invoice_check_fuzz)
+      cp "$root"/tests/cli/fatturapa/*.xml "$root"/tests/cli/fatturapa/broken/*.xml \
+        "${examples[@]}" "$dest"/ ;;
+    fatturapa_reader_fuzz)
+      cp "$root"/tests/data/fatturapa/*.xml "$root"/tests/data/fatturapa/*/*/*.xml \
+        "${examples[@]}" "$dest"/ ;;
     *)
       echo "unknown target $target" >&2
       return 1 ;;
@@ -102,7 +112,8 @@ for target in "${targets[@]}"; do
   # shellcheck disable=SC2206  # word splitting of the extra flags is wanted
   flags+=(${VORN_FUZZ_ARGS:-})
   case "$target" in
-    reply_reader_fuzz | xml_parse_fuzz) flags+=(-dict="$root/fuzz/xml.dict") ;;
+    reply_reader_fuzz | xml_parse_fuzz | invoice_check_fuzz | fatturapa_reader_fuzz)
+      flags+=(-dict="$root/fuzz/xml.dict") ;;
   esac
   echo "== $target: ${runs:+$runs runs, }${seconds}s"
   rc=0

@@ -19,9 +19,10 @@ ALLOWED = {
     "soap/xml": ["base"],
     "soap": ["soap/xml", "service/registry"],
     "invoice": ["service/registry"],
+    "fatturapa": ["invoice", "soap/xml", "service/registry"],
     "transport": ["soap", "service/registry"],
     "service": ["transport", "invoice", "soap"],
-    "cli": ["service"],
+    "cli": ["service", "fatturapa"],
 }
 
 INCLUDE = re.compile(r'^\s*#\s*include\s+"([^"]+)"')

@@ -2,8 +2,8 @@
 # Installs what building and testing vorn needs, on Debian 12, when missing.
 set -euo pipefail
 
-packages=(cmake ninja-build g++ pkg-config libxml2-dev libcurl4-openssl-dev libgtest-dev
-          python3 openssl curl)
+packages=(cmake ninja-build g++ pkg-config libxml2-dev libcurl4-openssl-dev libssl-dev libgtest-dev
+          python3 openssl curl locales)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -5,7 +5,8 @@ set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 "$root/scripts/setup.sh"
 
-jobs="$(nproc)"
+# Many tests mostly wait (on the local hub, on time-outs): twice the cores.
+jobs="$(( $(nproc) * 2 ))"
 "$root/scripts/build.sh" build -DCMAKE_BUILD_TYPE=Debug
 ctest --test-dir "$root/build" --output-on-failure -j "$jobs"
 

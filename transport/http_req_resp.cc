@@ -12,13 +12,16 @@
 #include <cstring>
 #include <exception>
 #include <mutex>
+#include <span>
 #include <utility>
 #include <vector>
 
 #include "base/exception.h"
 #include "base/text_util.h"
 #include "service/registry/invoke_registry.h"
+#include "soap/base64.h"
 #include "transport/http_errors.h"
+#include "transport/http_observer.h"
 #include "transport/masked_url.h"
 
 namespace vorn {
@@ -568,6 +571,62 @@ CURLcode ConfigureNetwork(CURL* h, const THTTPReqResp& node, const std::string& 
   return set.Get();
 }
 
+// Hands libcurl's account of the traffic to the observer. TLS records are
+// left out: the observer sees the HTTP exchange that they carry.
+int ObserveTraffic(CURL*, curl_infotype type, char* data, size_t size, void* user) {
+  auto* observer = static_cast<IHttpObserver*>(user);
+  std::string_view bytes(data, size);
+  try {
+    switch (type) {
+      case CURLINFO_TEXT:
+        while (!bytes.empty() && (bytes.back() == '\n' || bytes.back() == '\r')) {
+          bytes.remove_suffix(1);
+        }
+        observer->OnNote(bytes);
+        break;
+      case CURLINFO_HEADER_OUT:
+        observer->OnRequestHead(bytes);
+        break;
+      case CURLINFO_DATA_OUT:
+        observer->OnRequestBody(bytes);
+        break;
+      case CURLINFO_HEADER_IN:
+        observer->OnReplyHead(bytes);
+        break;
+      case CURLINFO_DATA_IN:
+        observer->OnReplyBody(bytes);
+        break;
+      default:
+        break;
+    }
+  } catch (...) {
+    // Watching never changes the exchange.
+  }
+  return 0;
+}
+
+int ObserveProgress(void* user, curl_off_t to_receive, curl_off_t received, curl_off_t to_send,
+                    curl_off_t sent) {
+  try {
+    static_cast<IHttpObserver*>(user)->OnProgress(sent, to_send, received, to_receive);
+  } catch (...) {
+    // Watching never changes the exchange.
+  }
+  return 0;
+}
+
+// Reports the exchange to `observer` as it runs.
+CURLcode ConfigureObserver(CURL* h, IHttpObserver* observer) {
+  SetoptResult set;
+  set(curl_easy_setopt(h, CURLOPT_DEBUGFUNCTION, ObserveTraffic));
+  set(curl_easy_setopt(h, CURLOPT_DEBUGDATA, observer));
+  set(curl_easy_setopt(h, CURLOPT_VERBOSE, 1L));
+  set(curl_easy_setopt(h, CURLOPT_XFERINFOFUNCTION, ObserveProgress));
+  set(curl_easy_setopt(h, CURLOPT_XFERINFODATA, observer));
+  set(curl_easy_setopt(h, CURLOPT_NOPROGRESS, 0L));
+  return set.Get();
+}
+
 // Bytes moved so far (request sent, reply headers and body received), and
 // the request bytes sent.
 struct Progress {
@@ -814,6 +873,53 @@ void THTTPReqResp::SetURL(const std::string& url) {
   Close();
 }
 
+std::string THTTPReqResp::RequestHead(size_t body_size) const {
+  std::unique_ptr<CURLU, UrlDeleter> parsed(curl_url());
+  if (!parsed) throw EOutOfMemory();
+  if (curl_url_.empty() ||
+      curl_url_set(parsed.get(), CURLUPART_URL, curl_url_.c_str(), 0) != CURLUE_OK) {
+    throw ESOAPHTTPException("No URL was set", 0);
+  }
+  auto part = [&parsed](CURLUPart which) {
+    char* raw = nullptr;
+    if (curl_url_get(parsed.get(), which, &raw, 0) != CURLUE_OK) return std::string();
+    std::unique_ptr<char, CurlFree> owned(raw);
+    return std::string(raw);
+  };
+  // libcurl names the port in Host only when it is not the scheme's own.
+  std::string host = part(CURLUPART_HOST);
+  const std::string port = part(CURLUPART_PORT);
+  const std::string scheme = Lower(part(CURLUPART_SCHEME));
+  if (!port.empty() && !(scheme == "http" && port == "80") &&
+      !(scheme == "https" && port == "443")) {
+    host += ":" + port;
+  }
+  std::string target = part(CURLUPART_PATH);
+  if (target.empty()) target = "/";
+  const std::string query = part(CURLUPART_QUERY);
+  if (!query.empty()) target += "?" + query;
+
+  std::string head = "POST " + target + " HTTP/1.1\r\nHost: " + host + "\r\n";
+  if (!UserName.empty()) {
+    const std::string pair = UserName + ":" + Password;
+    std::string encoded =
+        EncodeBase64(std::span(reinterpret_cast<const uint8_t*>(pair.data()), pair.size()));
+    std::erase_if(encoded, [](char c) { return c == '\r' || c == '\n'; });
+    head += "Authorization: Basic " + encoded + "\r\n";
+  }
+  head += "User-Agent: " + Agent + "\r\n";
+  for (const std::string& line : RequestHeaders(*this)) {
+    if (line == "Accept:" || line == "Expect:") continue;  // removals, not headers
+    if (line.ends_with(';')) {
+      head += line.substr(0, line.size() - 1) + ":\r\n";  // a header without a value
+    } else {
+      head += line + "\r\n";
+    }
+  }
+  head += "Content-Length: " + std::to_string(body_size) + "\r\n\r\n";
+  return head;
+}
+
 void THTTPReqResp::BeforeExecute(const TIntfMetaData& intf, const TIntfMethEntry& method,
                                  int index) {
   if (!user_set_url_) throw ESOAPHTTPException(kNoUrlText, 0);
@@ -858,6 +964,7 @@ void THTTPReqResp::Execute(ByteSource& request, std::string& reply) {
     SlistPtr headers = HeaderList(*this);
     CURLcode rc = ConfigureRequest(ex.easy, curl_url_, headers.get(), ex);
     if (rc == CURLE_OK) rc = ConfigureNetwork(ex.easy, *this, NoProxyList(ProxyByPass));
+    if (rc == CURLE_OK && Observer != nullptr) rc = ConfigureObserver(ex.easy, Observer);
     if (rc != CURLE_OK) RaiseCurl(*this, rc);
     if (one_piece && OnPostingData) OnPostingData(ex.body_size, ex.body_size);
     RunTransfer(*conn_, ex);

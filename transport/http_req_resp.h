@@ -26,6 +26,8 @@ namespace internal {
 struct HttpConnection;
 }  // namespace internal
 
+class IHttpObserver;
+
 // Options of a call; the value of each member is its bit position.
 enum class TSOAPInvokeOption : uint32_t {
   soNoValueForEmptySOAPAction,    // an empty action is sent as an empty header value
@@ -111,6 +113,9 @@ class THTTPReqResp {
   // Called for every block of the reply body: (block size, block size).
   // May throw; the call then fails with that exception.
   std::function<void(int64_t available, int64_t read)> OnReceivingData;
+  // Watches every exchange (transport/http_observer.h); not owned, null for
+  // none. Watching changes nothing that is sent.
+  IHttpObserver* Observer = nullptr;
 
   // Prepares a call of `method` (index among the interface's own
   // operations): SoapAction becomes the operation's action from the
@@ -133,6 +138,12 @@ class THTTPReqResp {
   // fails the call unchanged; a source that ends early fails it with
   // ESOAPHTTPException "Invalid HTTP Request: Length is 0".
   void Execute(ByteSource& request, std::string& reply);
+
+  // The request line and the headers that Execute sends to the endpoint for
+  // a body of `body_size` bytes, each line ended by CR LF, then the empty
+  // line; a proxy tunnel adds its own CONNECT exchange before it. Throws
+  // ESOAPHTTPException when no URL was set.
+  std::string RequestHead(size_t body_size) const;
 
   // Content-Type of the last reply, empty if it had none.
   const std::string& ContentType() const { return content_type_; }

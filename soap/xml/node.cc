@@ -30,6 +30,13 @@ const xmlNs* NamespaceOf(const xmlNode* n) {
 
 }  // namespace
 
+int Node::Line() const {
+  const xmlNode* n = Unwrap<xmlNode>(*this);
+  if (n == nullptr) return 0;
+  const long line = xmlGetLineNo(n);
+  return line > 0 ? static_cast<int>(line) : 0;
+}
+
 NodeKind Node::Kind() const {
   const xmlNode* n = Unwrap<xmlNode>(*this);
   if (n == nullptr) return NodeKind::Other;

@@ -94,6 +94,11 @@ class Node {
   // declarations of ancestors are not repeated.
   std::string Xml() const;
 
+  // The line of the parsed text that the node belongs to (1-based): for an
+  // element, the line on which its start tag ends. 0 for a node that was
+  // not parsed and for a null handle.
+  int Line() const;
+
   // The namespace URI bound to `prefix` in scope of this node ("" = the
   // default namespace). "" when the prefix is unbound or bound to "".
   // "xml" always gives the XML namespace.

@@ -163,8 +163,9 @@ Document Document::Parse(std::string_view bytes) {
   ctxt->sax->serror = OnParserError;
   ctxt->sax->internalSubset = RefuseDoctype;
   QuietErrors quiet(&state, OnGlobalError);
-  xmlDocPtr parsed = xmlCtxtReadMemory(ctxt.get(), bytes.data(), static_cast<int>(bytes.size()),
-                                       nullptr, nullptr, XML_PARSE_NONET | XML_PARSE_NOBLANKS);
+  xmlDocPtr parsed =
+      xmlCtxtReadMemory(ctxt.get(), bytes.data(), static_cast<int>(bytes.size()), nullptr, nullptr,
+                        XML_PARSE_NONET | XML_PARSE_NOBLANKS | XML_PARSE_BIG_LINES);
   Document doc(Wrap(parsed).Handle());
   if (parsed == nullptr && !state.failed) state.Fail("Invalid XML document", 0, 0);
   if (state.failed) ThrowParseError(state, bytes);

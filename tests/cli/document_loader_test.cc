@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "base/exception.h"
+#include "cli/locale_charset.h"
 
 namespace vorn {
 namespace {

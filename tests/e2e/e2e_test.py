@@ -2,9 +2,15 @@
 status and the request as the hub received it, for each kind of answer."""
 
 import os
+import pty
+import re
+import select
+import shutil
+import stat
 import subprocess
 import sys
 import tempfile
+import time
 import unittest
 import xml.etree.ElementTree as ET
 
@@ -12,11 +18,14 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.join(HERE, "..", "hub"))
 from hubctl import records, run_hub  # noqa: E402
 from hub import ACCEPTED_BODY as PRESET_ACCEPTED_BODY  # noqa: E402
+from documento_match import match  # noqa: E402
 
 VORN = os.environ.get("VORN_BIN", os.path.join(HERE, "..", "..", "build", "cli", "vorn"))
 REPO = os.path.normpath(os.path.join(HERE, "..", ".."))
-SAMPLES = os.path.normpath(os.path.join(REPO, "..", "shared", "testdata", "fatturapa"))
+SAMPLES = os.path.join(REPO, "tests", "cli", "fatturapa")
 EXAMPLE = os.path.join(REPO, "examples", "IT01234567890_FPR99.xml")
+TYPED_EXAMPLE = os.environ.get("VORN_TYPED_EXAMPLE",
+                               os.path.join(REPO, "build", "examples", "typed_invoice"))
 
 MSG_NS = "{http://schemas.datacontract.org/2004/07/VornMirtel.FE.WebService}"
 ACTION = "http://tempuri.org/IService/InviaDocumentoRaw"
@@ -31,12 +40,21 @@ def expected_text(raw):
     return "".join(line + "\r\n" for line in lines)
 
 
-def run_vorn(url, *args, env_extra=None, stdout=subprocess.PIPE):
-    env = {k: v for k, v in os.environ.items() if k not in ("SSL_CERT_FILE", "SSL_CERT_DIR")}
-    env.update({"VORN_URL": url, "LC_ALL": "C.UTF-8"})
+def vorn_env(url, env_extra=None):
+    env = {k: v for k, v in os.environ.items()
+           if k not in ("SSL_CERT_FILE", "SSL_CERT_DIR", "VORN_URL")}
+    env["LC_ALL"] = "C.UTF-8"
+    if url is not None:
+        env["VORN_URL"] = url
     env.update(env_extra or {})
-    return subprocess.run([VORN, *args], stdout=stdout, stderr=subprocess.PIPE, env=env,
-                          timeout=120)
+    return env
+
+
+def run_vorn(url, *args, env_extra=None, stdout=subprocess.PIPE, stderr=subprocess.PIPE,
+             input=b""):
+    """Runs vorn with `input` on standard input; url None leaves VORN_URL unset."""
+    return subprocess.run([VORN, *args], stdout=stdout, stderr=stderr, input=input,
+                          env=vorn_env(url, env_extra), timeout=120)
 
 
 def split_request(raw):
@@ -273,7 +291,8 @@ class LocalErrors(unittest.TestCase):
             r = run_vorn("http://127.0.0.1:9/Service.svc", "a", "b", stdout=write_end)
         finally:
             os.close(write_end)
-        self.assertEqual(r.returncode, 1)
+        # The status stays that of the report: the usage text's.
+        self.assertEqual(r.returncode, 2)
         self.assertTrue(r.stderr.startswith(b"Exception EInOutError in module vorn at "),
                         r.stderr)
         self.assertIn(b"\r\nI/O error 32.\r\n", r.stderr)
@@ -403,6 +422,427 @@ class HostileServers(unittest.TestCase):
     def test_envelope_of_blanks_is_invalid(self):
         result, _, _ = self.submit(xml_reply(ENVELOPE + " \r\n\t </s:Envelope>"))
         self.assert_one_line(result, "ESOAPDomConvertError: Invalid SOAP request")
+
+
+
+
+def pty_run(argv, env, answer=None, seconds=60):
+    """Runs argv on a new pseudo-terminal (standard input, output and error,
+    and the controlling terminal). When the terminal shows b"Password: ",
+    types `answer` and a line end. Returns (status, everything the terminal
+    showed)."""
+    pid, fd = pty.fork()
+    if pid == 0:
+        try:
+            os.execve(argv[0], argv, env)
+        finally:
+            os._exit(127)
+    shown = b""
+    typed = answer is None
+    deadline = time.monotonic() + seconds
+    try:
+        while time.monotonic() < deadline:
+            ready, _, _ = select.select([fd], [], [], 0.1)
+            if ready:
+                try:
+                    chunk = os.read(fd, 4096)
+                except OSError:  # the other side has closed
+                    break
+                if not chunk:
+                    break
+                shown += chunk
+            if not typed and b"Password: " in shown:
+                os.write(fd, answer + b"\n")
+                typed = True
+        else:
+            os.kill(pid, 9)  # it hangs: the test fails on its status and output
+        _, status = os.waitpid(pid, 0)
+    finally:
+        os.close(fd)
+    return os.waitstatus_to_exitcode(status), shown
+
+
+class HelpAndVersion(unittest.TestCase):
+    def test_help(self):
+        r = run_vorn(None, "--help", "u", "p", EXAMPLE)
+        self.assertEqual(r.returncode, 0)
+        self.assertEqual(r.stderr, b"")
+        self.assertTrue(r.stdout.startswith(
+            b"Usage: vorn [OPTION]... USERNAME PASSWORD INVOICE\r\n"
+            b"            [PA [InviaSdi [CodiceTrasmittente [ProgressivoInvio]]]]\r\n"
+            b"   or: vorn --check INVOICE [PA]\r\n"), r.stdout)
+        self.assertTrue(r.stdout.endswith(b"\r\n"))
+        self.assertNotIn(b"\n", r.stdout.replace(b"\r\n", b""))
+        for word in [b"--check", b"--validate", b"--dry-run", b"--trace FILE", b"--quiet",
+                     b"--help", b"--version", b"VORN_URL", b"SSL_CERT_FILE", b"SSL_CERT_DIR",
+                     b"https_proxy", b"no_proxy", b"Exit status:", b"  4  "]:
+            self.assertIn(word, r.stdout)
+
+    def test_version_names_the_libraries_in_use(self):
+        r = run_vorn(None, "--version")
+        self.assertEqual(r.returncode, 0)
+        m = re.fullmatch(rb"vorn (\d+\.\d+\.\d+)\r\nlibcurl (\S+)\r\n(OpenSSL [^\r\n]+)\r\n"
+                         rb"libxml2 (\d+)\.(\d+)\.(\d+)\r\n", r.stdout)
+        self.assertIsNotNone(m, r.stdout)
+        # The same versions as the system's own tools report.
+        if shutil.which("curl"):
+            curl = subprocess.run(["curl", "--version"], capture_output=True).stdout
+            self.assertIn(b"libcurl/" + m.group(2) + b" ", curl)
+        if shutil.which("openssl"):
+            openssl = subprocess.run(["openssl", "version"], capture_output=True).stdout
+            self.assertIn(m.group(3), openssl)
+        if shutil.which("xmllint"):
+            xmllint = subprocess.run(["xmllint", "--version"], capture_output=True).stderr
+            number = b"%d%02d%02d" % tuple(int(g) for g in m.group(4, 5, 6))
+            self.assertIn(b"using libxml version " + number, xmllint)
+
+    def test_unknown_option_is_one_line_with_status_2(self):
+        with run_hub() as hub:
+            url = "http://127.0.0.1:%d/Service.svc" % hub.port
+            r = run_vorn(url, "--frob", "u", "p", EXAMPLE)
+            self.assertEqual(r.stdout, b'EArgumentError: Unknown option "--frob"; '
+                                       b'"vorn --help" lists the options\r\n')
+            self.assertEqual(r.returncode, 2)
+            self.assertEqual(records(hub.record_dir), [])
+
+
+class Passwords(unittest.TestCase):
+    def test_password_from_a_pipe(self):
+        with run_hub() as hub:
+            url = "http://127.0.0.1:%d/Service.svc" % hub.port
+            r = run_vorn(url, "utente", "-", EXAMPLE, input=b"segreta\nnot this\n")
+            self.assertEqual(r.stdout, b"Invio effettuato correttamente\r\n")
+            self.assertEqual(r.returncode, 0)
+            _, _, body = split_request(records(hub.record_dir)[0].raw)
+            self.assertEqual(request_field(body, "Password"), "segreta")
+            r = run_vorn(url, "utente", "-", EXAMPLE, input=b"")
+            self.assertEqual(r.stdout, b"EArgumentError: The password read from standard input "
+                                       b"is empty\r\n")
+            self.assertEqual(r.returncode, 1)
+            self.assertEqual(len(records(hub.record_dir)), 1)
+
+    def test_password_typed_on_the_terminal_is_not_echoed(self):
+        with run_hub() as hub:
+            url = "http://127.0.0.1:%d/Service.svc" % hub.port
+            status, shown = pty_run([VORN, "--quiet", "utente", "-", EXAMPLE],
+                                    vorn_env(url), answer=b"segreta")
+            self.assertEqual(status, 0, shown)
+            self.assertTrue(shown.startswith(b"Password: "), shown)
+            self.assertNotIn(b"segreta", shown)
+            # The terminal shows each LF as CR LF.
+            self.assertTrue(shown.endswith(b"Invio effettuato correttamente\r\r\n"), shown)
+            _, _, body = split_request(records(hub.record_dir)[0].raw)
+            self.assertEqual(request_field(body, "Password"), "segreta")
+
+
+class DryRun(unittest.TestCase):
+    def test_dry_run_shows_what_is_sent_and_contacts_nothing(self):
+        args = ["utente", "se<gr&ta", EXAMPLE, "1", "0", "IT01234567890", "0x1A"]
+        with run_hub() as hub:
+            url = "http://127.0.0.1:%d/Service.svc" % hub.port
+            dry = run_vorn(url, "--dry-run", *args)
+            self.assertEqual(dry.returncode, 0)
+            self.assertEqual(dry.stderr, b"")
+            self.assertEqual(records(hub.record_dir), [])
+            sent = run_vorn(url, *args)
+            self.assertEqual(sent.returncode, 0)
+            raw = records(hub.record_dir)[0].raw
+        # The same bytes, but for the password (escaped in the XML).
+        self.assertIn(b"se&lt;gr&amp;ta", raw)
+        self.assertEqual(dry.stdout, raw.replace(b"se&lt;gr&amp;ta", b"********"))
+
+    def test_dry_run_needs_no_reachable_hub(self):
+        r = run_vorn(None, "--dry-run", "u", "p", EXAMPLE)  # the built-in, unresolvable host
+        self.assertEqual(r.returncode, 0)
+        line, headers, _ = split_request(r.stdout)
+        self.assertEqual(line, "POST /Service.svc HTTP/1.1")
+        self.assertEqual(headers["host"], "hub.vorn.invalid")
+
+
+class Checks(unittest.TestCase):
+    def test_every_official_sample_but_one_passes_and_nothing_is_contacted(self):
+        with run_hub() as hub:
+            url = "http://127.0.0.1:%d/Service.svc" % hub.port
+            for root, _, names in os.walk(SAMPLES):
+                if os.path.basename(root) == "broken":
+                    continue
+                for name in sorted(n for n in names if n.endswith(".xml")):
+                    path = os.path.join(root, name)
+                    with self.subTest(sample=path):
+                        r = run_vorn(url, "--check", path)
+                        if path == os.path.join(SAMPLES, "IT01234567890_FPR02.xml"):
+                            self.assertEqual(r.stdout, path.encode() + b":16:4: Element "
+                                             b"'ContattiTrasmittente': This element is not "
+                                             b"expected.\r\n")
+                            self.assertEqual(r.returncode, 4)
+                        else:
+                            self.assertEqual((r.stdout, r.returncode), (b"", 0))
+            self.assertEqual(records(hub.record_dir), [])
+
+    def test_validate_sends_only_a_file_that_passes(self):
+        broken = os.path.join(SAMPLES, "broken", "IT01234567890_FPA92.xml")
+        good = os.path.join(SAMPLES, "IT01234567890_FPA01.xml")
+        with run_hub() as hub:
+            url = "http://127.0.0.1:%d/Service.svc" % hub.port
+            r = run_vorn(url, "--validate", "u", "p", broken, "1")
+            self.assertTrue(r.stdout.startswith(broken.encode() + b":56:9: Element 'Data': "),
+                            r.stdout)
+            self.assertEqual(r.stdout.count(b"\r\n"), 1)
+            self.assertEqual(r.returncode, 4)
+            self.assertEqual(records(hub.record_dir), [])
+            r = run_vorn(url, "--validate", "u", "p", good, "0")  # FPA12 sent as FPR12
+            self.assertEqual(r.stdout, good.encode() + b":13:7: FormatoTrasmissione FPA12 does "
+                             b"not agree with the PA argument, which sends FPR12\r\n")
+            self.assertEqual(r.returncode, 4)
+            self.assertEqual(records(hub.record_dir), [])
+            r = run_vorn(url, "--validate", "u", "p", good, "1")
+            self.assertEqual(r.stdout, b"Invio effettuato correttamente\r\n")
+            self.assertEqual(len(records(hub.record_dir)), 1)
+
+
+class Trace(unittest.TestCase):
+    def read_trace(self, path):
+        self.assertEqual(stat.S_IMODE(os.stat(path).st_mode), 0o600)
+        with open(path, "rb") as f:
+            return f.read()
+
+    def test_trace_holds_the_exchange_with_the_password_hidden(self):
+        with tempfile.TemporaryDirectory() as d, run_hub(script=["rejected"]) as hub:
+            url = "http://127.0.0.1:%d/Service.svc" % hub.port
+            path = os.path.join(d, "trace.txt")
+            r = run_vorn(url, "--trace", path, "utente", "segreta", EXAMPLE)
+            self.assertEqual(r.returncode, 3)
+            trace = self.read_trace(path)
+            raw = records(hub.record_dir)[0].raw
+        self.assertNotIn(b"segreta", trace)
+        sent = raw.replace(b">segreta<", b">********<")
+        self.assertTrue(sent.endswith(b"\n"))  # the body ends with a line break
+        self.assertIn(b"== Request\n" + sent + b"== Reply\nHTTP/1.1 200 OK\r\n", trace)
+        self.assertIn(b"<a:Success>false</a:Success>", trace)
+        self.assertTrue(trace.endswith(b"== Outcome\n" + r.stdout.replace(b"\r\n", b"\n")), trace)
+
+    def test_trace_shows_how_far_a_failed_exchange_got(self):
+        with tempfile.TemporaryDirectory() as d, run_hub(script=["drop"]) as hub:
+            url = "http://127.0.0.1:%d/Service.svc" % hub.port
+            path = os.path.join(d, "trace.txt")
+            r = run_vorn(url, "--trace=" + path, "utente", "segreta", EXAMPLE)
+            self.assertEqual(r.returncode, 1)
+            trace = self.read_trace(path)
+        self.assertIn(b"== Request\nPOST /Service.svc HTTP/1.1\r\n", trace)
+        self.assertNotIn(b"== Reply", trace)
+        self.assertNotIn(b"segreta", trace)
+        self.assertTrue(trace.endswith(b"== Outcome\n" + r.stdout.replace(b"\r\n", b"\n")), trace)
+
+    def test_no_trace_in_a_directory_that_others_may_write(self):
+        with tempfile.TemporaryDirectory() as d, run_hub() as hub:
+            url = "http://127.0.0.1:%d/Service.svc" % hub.port
+            os.chmod(d, 0o777)
+            path = os.path.join(d, "trace.txt")
+            r = run_vorn(url, "--trace", path, "u", "p", EXAMPLE)
+            self.assertEqual(r.stdout, ('EFOpenError: Cannot open file "%s". Its directory "%s" '
+                                        'can be written by other users\r\n' % (path, d)).encode())
+            self.assertEqual(r.returncode, 1)
+            self.assertFalse(os.path.exists(path))
+            self.assertEqual(records(hub.record_dir), [])
+
+
+class Progress(unittest.TestCase):
+    """A reply that takes two seconds: the progress line shows on a terminal only."""
+
+    def test_progress_line_on_a_terminal(self):
+        with run_hub(script=[{"preset": "accepted", "delay": 2}]) as hub:
+            url = "http://127.0.0.1:%d/Service.svc" % hub.port
+            status, shown = pty_run([VORN, "u", "p", EXAMPLE], vorn_env(url))
+            self.assertEqual(status, 0, shown)
+            # Lines rewritten in place, then blanked; the terminal shows each LF
+            # as CR LF.
+            m = re.fullmatch(rb"\rSent [^\r\n]+? of [^\r\n]+? \(100%\) at [^\r\n]+?/s, waiting "
+                             rb"for the reply(\rSent [^\r\n]+)*\r( +)\r"
+                             rb"Invio effettuato correttamente\r\r\n", shown)
+            self.assertIsNotNone(m, shown)
+            status, shown = pty_run([VORN, "--quiet", "u", "p", EXAMPLE], vorn_env(url))
+            self.assertEqual((status, shown), (0, b"Invio effettuato correttamente\r\r\n"))
+
+    def test_no_progress_line_when_standard_error_is_not_a_terminal(self):
+        with run_hub(script=[{"preset": "accepted", "delay": 2}]) as hub:
+            url = "http://127.0.0.1:%d/Service.svc" % hub.port
+            r = run_vorn(url, "u", "p", EXAMPLE)
+            self.assertEqual((r.stdout, r.stderr, r.returncode),
+                             (b"Invio effettuato correttamente\r\n", b"", 0))
+
+
+class UnwritableReport(unittest.TestCase):
+    """Standard output on a full disk: the diagnostic goes to standard error
+    and the status stays what the hub answered."""
+
+    def test_status_survives_a_full_disk(self):
+        for reply, status in [("accepted", 0), ("rejected", 3), ("fault", 1)]:
+            with self.subTest(reply=reply), run_hub(script=[reply]) as hub, \
+                    open("/dev/full", "wb") as full:
+                url = "http://127.0.0.1:%d/Service.svc" % hub.port
+                r = run_vorn(url, "u", "p", EXAMPLE, stdout=full)
+                self.assertEqual(r.returncode, status)
+                self.assertRegex(r.stderr, rb"^Exception EInOutError in module vorn at "
+                                           rb"[0-9A-F]{16}\.\r\nI/O error 28\.\r\n\r\n$")
+                self.assertEqual(len(records(hub.record_dir)), 1)
+
+
+def latin1_locale(directory):
+    """Builds an Italian ISO-8859-1 locale in `directory`; returns the
+    environment that selects it, or None when the system cannot build one."""
+    if not shutil.which("localedef"):
+        return None
+    r = subprocess.run(["localedef", "-i", "it_IT", "-f", "ISO-8859-1",
+                        os.path.join(directory, "it_IT.ISO-8859-1")], capture_output=True)
+    if r.returncode not in (0, 1) or not os.path.isdir(os.path.join(directory,
+                                                                      "it_IT.ISO-8859-1")):
+        return None
+    return {"LOCPATH": directory, "LC_ALL": "it_IT.ISO-8859-1"}
+
+
+class Arguments(unittest.TestCase):
+    def test_arguments_are_decoded_from_the_locale(self):
+        with tempfile.TemporaryDirectory() as d, run_hub() as hub:
+            env = latin1_locale(d)
+            if env is None:
+                self.skipTest("no locale could be built (the locales package is missing)")
+            url = "http://127.0.0.1:%d/Service.svc" % hub.port
+            r = run_vorn(url, b"perch\xe9", b"p\xe8", EXAMPLE, "1", "1", b"C\xf2", env_extra=env)
+            self.assertEqual(r.stdout, b"Invio effettuato correttamente\r\n")
+            _, _, body = split_request(records(hub.record_dir)[0].raw)
+            self.assertIn("perché".encode(), body)
+            self.assertEqual(request_field(body, "Username"), "perché")
+            self.assertEqual(request_field(body, "Password"), "pè")
+            self.assertEqual(request_field(body, "CodiceTrasmittente"), "Cò")
+            # A control character: one line naming the argument, nothing sent.
+            r = run_vorn(url, "u", "p", EXAMPLE, "1", "1", b"C\x07", env_extra=env)
+            self.assertEqual(r.stdout, b"EArgumentError: The character U+0007 at position 2 of "
+                                       b"argument CodiceTrasmittente is not allowed in XML\r\n")
+            self.assertEqual(r.returncode, 1)
+            self.assertEqual(len(records(hub.record_dir)), 1)
+
+    def test_invalid_bytes_in_a_utf8_locale_are_refused(self):
+        with run_hub() as hub:
+            url = "http://127.0.0.1:%d/Service.svc" % hub.port
+            r = run_vorn(url, "u", b"segr\xe9ta", EXAMPLE)
+            self.assertEqual(r.stdout, b"EArgumentError: Invalid UTF-8 byte sequence at byte "
+                                       b"offset 4 of argument password\r\n")
+            self.assertEqual(r.returncode, 1)
+            self.assertEqual(records(hub.record_dir), [])
+
+class TypedInvoices(unittest.TestCase):
+    """FatturaPA files through the typed model: every value of the file is
+    found at its place in the Documento that the hub receives."""
+
+    def documento(self, record):
+        _, headers, body = split_request(record.raw)
+        self.assertEqual(headers["soapaction"], '"http://tempuri.org/IService/InviaDocumento"')
+        documento = ET.fromstring(body).find(".//" + MSG_NS + "Documento")
+        self.assertIsNotNone(documento)
+        return documento
+
+    DATA = os.path.join(REPO, "tests", "data", "fatturapa")
+    # Every sample that is valid against the 1.2.2 schema, and our own file
+    # with a signature and every repeated block twice.
+    VALID = ["IT01234567890_FPA01.xml", "IT01234567890_FPA02.xml", "IT01234567890_FPA03.xml",
+             "IT01234567890_FPR01.xml", "IT01234567890_FPR03.xml",
+             "official-v1.2.1/IT01234567890_FPR02.xml",
+             "extra/siboxd_fatturapa-model/IT13013131001_00026.xml",
+             "extra/OCA_l10n-italy/IT06363391001_00003.xml", "IT01234567890_VRN01.xml"]
+
+    def test_valid_samples_arrive_value_by_value(self):
+        with run_hub() as hub:
+            url = "http://127.0.0.1:%d/Service.svc" % hub.port
+            for i, name in enumerate(self.VALID):
+                with self.subTest(sample=name):
+                    path = os.path.join(self.DATA, name)
+                    pa = "1" if ET.parse(path).getroot().get("versione") == "FPA12" else "0"
+                    result = run_vorn(url, "--typed", "u", "p", path, pa, "1")
+                    self.assertEqual(result.stdout, b"Invio effettuato correttamente\r\n")
+                    self.assertEqual(result.returncode, 0)
+                    documento = self.documento(records(hub.record_dir)[i])
+                    self.assertEqual(match(ET.parse(path).getroot(), documento), [])
+
+    def test_content_with_no_home_sends_nothing(self):
+        with open(os.path.join(self.DATA, "IT01234567890_FPA01.xml"), encoding="utf-8") as f:
+            fpa01 = f.read()
+        ritenuta = ("<DatiRitenuta><TipoRitenuta>RT01</TipoRitenuta><ImportoRitenuta>1.00"
+                    "</ImportoRitenuta><AliquotaRitenuta>20.00</AliquotaRitenuta>"
+                    "<CausalePagamento>A</CausalePagamento></DatiRitenuta>\n")
+        cases = [
+            ("<TipoDocumento>TD01<", "<TipoDocumento>TD24<",
+             'Line 54: TipoDocumento "TD24" has no place'),
+            ('versione="FPA12"', 'versione="FPA12" SistemaEmittente="ERP"',
+             'Line 5: the attribute SistemaEmittente of FatturaElettronica ("ERP") has no place'),
+            ("<Numero>123</Numero>\n", "<Numero>123</Numero>\n" + ritenuta + ritenuta,
+             "Line 59: a second DatiRitenuta in DatiGeneraliDocumento (the model holds one) "
+             "has no place"),
+            ("<ModalitaPagamento>MP01<", "<ModalitaPagamento>MP23<",
+             'Line 122: ModalitaPagamento "MP23" has no place'),
+        ]
+        with run_hub() as hub, tempfile.TemporaryDirectory() as tmp:
+            url = "http://127.0.0.1:%d/Service.svc" % hub.port
+            files = []
+            for find, replace, line in cases:
+                self.assertIn(find, fpa01)
+                path = os.path.join(tmp, "IT01234567890_FPA9%d.xml" % len(files))
+                with open(path, "w", encoding="utf-8") as f:
+                    f.write(fpa01.replace(find, replace, 1))
+                files.append((path, line))
+            files.append((os.path.join(self.DATA, "extra", "OCA_l10n-italy",
+                                       "ITNREGCM80H30D612D_20003.xml"),
+                          "Line 78: a second DatiRitenuta in DatiGeneraliDocumento"))
+            for path, line in files:
+                with self.subTest(expected=line):
+                    result = run_vorn(url, "--typed", "u", "p", path)
+                    self.assertTrue(result.stdout.startswith(
+                        b"EInvoiceFileError: " + line.encode()), result.stdout)
+                    self.assertTrue(result.stdout.endswith(
+                        b"; the raw operation (vorn without --typed) sends the file as it is"
+                        b"\r\n"), result.stdout)
+                    self.assertEqual(result.stdout.count(b"\r\n"), 1)
+                    self.assertEqual(result.returncode, 1)
+            self.assertEqual(records(hub.record_dir), [])
+
+    def test_dry_run_and_trace(self):
+        path = os.path.join(self.DATA, "IT01234567890_FPR01.xml")
+        with run_hub() as hub, tempfile.TemporaryDirectory() as tmp:
+            url = "http://127.0.0.1:%d/Service.svc" % hub.port
+            dry = run_vorn(url, "--typed", "--dry-run", "u", "segreta", path)
+            self.assertEqual(dry.returncode, 0)
+            self.assertIn(b'SOAPAction: "http://tempuri.org/IService/InviaDocumento"', dry.stdout)
+            self.assertNotIn(b"segreta", dry.stdout)
+            self.assertEqual(records(hub.record_dir), [])
+            trace = os.path.join(tmp, "trace.txt")
+            sent = run_vorn(url, "--typed", "--trace", trace, "u", "segreta", path)
+            self.assertEqual(sent.stdout, b"Invio effettuato correttamente\r\n")
+            with open(trace, "rb") as f:
+                text = f.read()
+            self.assertIn(b"<InviaDocumentoResult", text)
+            self.assertIn(b"Invio effettuato correttamente", text)
+            self.assertNotIn(b"segreta", text)
+            # What was sent is what the dry run showed, the password hidden.
+            _, _, body = split_request(records(hub.record_dir)[0].raw)
+            self.assertIn(body.replace(b">segreta<", b">********<"), dry.stdout)
+            self.assertEqual(match(ET.parse(path).getroot(), self.documento(
+                records(hub.record_dir)[0])), [])
+
+    def test_library_example_writes_the_file_it_sends(self):
+        with run_hub() as hub, tempfile.TemporaryDirectory() as tmp:
+            url = "http://127.0.0.1:%d/Service.svc" % hub.port
+            path = os.path.join(tmp, "IT01234567890_00042.xml")
+            env = dict(os.environ, VORN_URL=url)
+            result = subprocess.run([TYPED_EXAMPLE, "u", "p", path], env=env,
+                                    capture_output=True, timeout=120)
+            self.assertEqual(result.returncode, 0, result.stdout + result.stderr)
+            self.assertEqual(result.stdout.splitlines()[1:],
+                             [b"Valid against the FatturaPA 1.2.2 schema", b"Sent"])
+            with open(path, "rb") as f:
+                written = f.read()
+            self.assertTrue(written.startswith(b'<?xml version="1.0" encoding="UTF-8"?>'))
+            recs = records(hub.record_dir)
+            self.assertEqual(len(recs), 1)
+            self.assertEqual(match(ET.fromstring(written), self.documento(recs[0])), [])
 
 
 if __name__ == "__main__":

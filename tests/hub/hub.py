@@ -42,6 +42,7 @@ Hostile forms, for the tests of a client's limits:
   "body_repeat": {"head": H, "unit": U, "count": N, "tail": T}
                                      a body of H, then U N times, then T;
                                      "{n}" in U becomes 0, 1, 2...
+Any reply may also hold "delay": N, to wait N seconds before it is sent.
 Presets: accepted, rejected, fault, notfound, html, plain, no-content-type,
 empty, drop, stall, cut.
 """
@@ -313,6 +314,13 @@ def reply_bytes(reply):
     return ("\r\n".join(lines) + "\r\n\r\n").encode("latin-1") + body, close
 
 
+def for_action(reply, action):
+    """The typed operation's answer names its own response and result elements."""
+    if action.strip('"').endswith("/InviaDocumento") and "body" in reply:
+        reply = dict(reply, body=reply["body"].replace("InviaDocumentoRaw", "InviaDocumento"))
+    return reply
+
+
 def wants_close(request_line, headers):
     connection = headers.get("connection", "").lower()
     if request_line.endswith("HTTP/1.0"):
@@ -345,7 +353,7 @@ class Hub:
                 if request is None:
                     return
                 head, body, headers, request_line = request
-                reply = self.script.next()
+                reply = for_action(self.script.next(), headers.get("soapaction", ""))
                 self.recorder.record(connection, sequence, head, body, reply["name"])
                 if not self.answer(sock, reply) or wants_close(request_line, headers):
                     return
@@ -360,6 +368,9 @@ class Hub:
     def answer(self, sock, reply):
         """Sends the reply; returns whether the connection stays open."""
         action = reply.get("action")
+        delay = float(reply.get("delay", 0))
+        if delay > 0:
+            self.stop.wait(min(delay, MAX_STALL_SECONDS))
         if action == "drop":
             return False
         if action == "stall":

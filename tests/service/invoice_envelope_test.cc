@@ -99,8 +99,7 @@ void Collect(xml::Node n, const std::string& prefix, std::map<std::string, Writt
   for (xml::Node c = n.FirstElementChild(); c; c = c.NextElementSibling()) {
     std::string path = prefix + "/" + c.LocalName();
     if (const int k = ++seen[path]; k > 1) path += "#" + std::to_string(k);
-    out[path] = {c.NamespaceURI(),
-                 c.GetAttribute("nil", kXMLSchemaInstanceNS) == "true",
+    out[path] = {c.NamespaceURI(), c.GetAttribute("nil", kXMLSchemaInstanceNS) == "true",
                  c.FirstElementChild() ? "" : c.Text()};
     Collect(c, path, out);
   }

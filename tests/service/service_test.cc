@@ -2,8 +2,8 @@
 #include <gtest/gtest.h>
 
 #include "service/registry/invoke_registry.h"
-#include "service/service.h"
 #include "service/registry/type_registry.h"
+#include "service/service.h"
 #include "transport/http_errors.h"
 
 namespace vorn {
