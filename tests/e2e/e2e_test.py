@@ -216,6 +216,38 @@ class LargeInvoices(unittest.TestCase):
             self.assertEqual(result.returncode, 1)
             self.assertEqual(records(hub.record_dir), [])
 
+    def test_trace_holds_the_streamed_request(self):
+        with tempfile.TemporaryDirectory() as d, run_hub() as hub:
+            path = os.path.join(d, "large.xml")
+            with open(path, "wb") as f:
+                f.write(self.invoice(3 << 20))
+            url = "http://127.0.0.1:%d/Service.svc" % hub.port
+            trace_path = os.path.join(d, "trace.txt")
+            r = run_vorn(url, "--trace", trace_path, "utente", "segreta", path)
+            self.assertEqual(r.returncode, 0, r.stdout)
+            with open(trace_path, "rb") as f:
+                trace = f.read()
+            raw = records(hub.record_dir)[0].raw
+        sent = raw.replace(b">segreta<", b">********<")
+        at = trace.find(b"== Request\n" + sent)
+        self.assertNotEqual(at, -1, "the trace does not hold the request as the hub received it")
+        # Only the transport's notes ("* ...") come between the request and the reply.
+        between = trace[at + len(b"== Request\n") + len(sent):trace.find(b"== Reply\n", at)]
+        self.assertTrue(all(line.startswith(b"* ") for line in between.splitlines()), between)
+
+    def test_progress_counts_the_streamed_bytes(self):
+        with tempfile.TemporaryDirectory() as d, \
+                run_hub(script=[{"preset": "accepted", "delay": 2}]) as hub:
+            path = os.path.join(d, "large.xml")
+            with open(path, "wb") as f:
+                f.write(self.invoice(3 << 20))
+            url = "http://127.0.0.1:%d/Service.svc" % hub.port
+            status, shown = pty_run([VORN, "u", "p", path], vorn_env(url))
+            self.assertEqual(status, 0, shown)
+            _, headers, _ = split_request(records(hub.record_dir)[0].raw)
+        size = "%.1f MiB" % (int(headers["content-length"]) / (1 << 20))
+        self.assertIn(("Sent %s of %s (100%%)" % (size, size)).encode(), shown)
+
     def test_transfer_failing_halfway_is_one_error_line(self):
         with tempfile.TemporaryDirectory() as d, \
                 run_hub(script=[{"preset": "cut", "body_bytes": 1 << 20}]) as hub:
