@@ -55,26 +55,15 @@ ArraySource PropertyArray(const TRemotable& obj, const PropInfo& prop) {
   }
   // Simple entries: objects and variants go through `object` and `variant`,
   // and kinds without a text form are refused when the entry is written.
-  s.value = [&a, &obj, elem](size_t i) -> NativeValue {
-    switch (elem->kind) {
-      case TypeKind::Float:
+  s.value = [&a, &obj, held = ArrayEntryOf(elem->kind)](size_t i) -> NativeValue {
+    switch (held) {
+      case ArrayEntry::Float:
         return a.ArrayFloat(obj, i);
-      case TypeKind::String:
+      case ArrayEntry::String:
         return a.ArrayString(obj, i);
-      case TypeKind::Unknown:
-      case TypeKind::Integer:
-      case TypeKind::Char:
-      case TypeKind::Enumeration:
-      case TypeKind::Set:
-      case TypeKind::Class:
-      case TypeKind::Method:
-      case TypeKind::Variant:
-      case TypeKind::Array:
-      case TypeKind::Record:
-      case TypeKind::Interface:
-      case TypeKind::Int64:
-      case TypeKind::DynArray:
-      case TypeKind::ClassRef:
+      case ArrayEntry::Object:
+      case ArrayEntry::Variant:
+      case ArrayEntry::Ordinal:
         break;
     }
     return a.ArrayOrd(obj, i);
@@ -93,55 +82,33 @@ ArraySource ArgumentArray(const TypeInfo* type, const ArrayValue& v) {
   }
   const TypeInfo* elem = type->element;
   assert(elem != nullptr && "an array type names its element type");
-  switch (elem->kind) {
-    case TypeKind::Class:
+  switch (ArrayEntryOf(elem->kind)) {
+    case ArrayEntry::Object:
       s.length = v.objects.size();
       break;
-    case TypeKind::Variant:
+    case ArrayEntry::Variant:
       s.length = v.variants.size();
       break;
-    case TypeKind::String:
+    case ArrayEntry::String:
       s.length = v.strings.size();
       break;
-    case TypeKind::Float:
+    case ArrayEntry::Float:
       s.length = v.floats.size();
       break;
-    case TypeKind::Unknown:
-    case TypeKind::Integer:
-    case TypeKind::Char:
-    case TypeKind::Enumeration:
-    case TypeKind::Set:
-    case TypeKind::Method:
-    case TypeKind::Array:
-    case TypeKind::Record:
-    case TypeKind::Interface:
-    case TypeKind::Int64:
-    case TypeKind::DynArray:
-    case TypeKind::ClassRef:
+    case ArrayEntry::Ordinal:
       s.length = v.ords.size();
       break;
   }
   // Simple entries, as in PropertyArray.
-  s.value = [&v, elem](size_t i) -> NativeValue {
-    switch (elem->kind) {
-      case TypeKind::Float:
+  s.value = [&v, held = ArrayEntryOf(elem->kind)](size_t i) -> NativeValue {
+    switch (held) {
+      case ArrayEntry::Float:
         return v.floats[i];
-      case TypeKind::String:
+      case ArrayEntry::String:
         return v.strings[i];
-      case TypeKind::Unknown:
-      case TypeKind::Integer:
-      case TypeKind::Char:
-      case TypeKind::Enumeration:
-      case TypeKind::Set:
-      case TypeKind::Class:
-      case TypeKind::Method:
-      case TypeKind::Variant:
-      case TypeKind::Array:
-      case TypeKind::Record:
-      case TypeKind::Interface:
-      case TypeKind::Int64:
-      case TypeKind::DynArray:
-      case TypeKind::ClassRef:
+      case ArrayEntry::Object:
+      case ArrayEntry::Variant:
+      case ArrayEntry::Ordinal:
         break;
     }
     return v.ords[i];
@@ -592,28 +559,17 @@ void EnvelopeWriter::WriteArray(Element parent, std::string_view name, std::stri
     if (item_ns_option != nullptr) item_ns = *item_ns_option;
   }
   for (size_t i = 0; i < src.length; ++i) {
-    switch (elem->kind) {
-      case TypeKind::Class:
+    switch (ArrayEntryOf(elem->kind)) {
+      case ArrayEntry::Object:
         WriteObject(container, item_name, item_ns, src.object(i), *elem->class_info, true, "",
                     ocoDontPrefixNode);
         break;
-      case TypeKind::Variant:
+      case ArrayEntry::Variant:
         WriteVariant(container, item_name, item_ns, src.variant(i));
         break;
-      case TypeKind::Unknown:
-      case TypeKind::Integer:
-      case TypeKind::Char:
-      case TypeKind::Enumeration:
-      case TypeKind::Float:
-      case TypeKind::String:
-      case TypeKind::Set:
-      case TypeKind::Method:
-      case TypeKind::Array:
-      case TypeKind::Record:
-      case TypeKind::Interface:
-      case TypeKind::Int64:
-      case TypeKind::DynArray:
-      case TypeKind::ClassRef:
+      case ArrayEntry::Float:
+      case ArrayEntry::String:
+      case ArrayEntry::Ordinal:
         Scalar(container, item_name, item_ns, CastNativeToSoap(elem, src.value(i)));
         break;
     }

@@ -358,27 +358,16 @@ ArrayValue ResponseReader::ReadArray(Node node, const TypeInfo* type) {
   const TypeInfo* elem = type->element;
   assert(elem != nullptr && "an array type names its element type");
   for (Node item = node.FirstElementChild(); item; item = item.NextElementSibling()) {
-    switch (elem->kind) {
-      case TypeKind::Class:
+    switch (ArrayEntryOf(elem->kind)) {
+      case ArrayEntry::Object:
         out.objects.push_back(ReadObject(item, *elem->class_info));
         break;
-      case TypeKind::Variant:
+      case ArrayEntry::Variant:
         out.variants.push_back(ReadVariant(item));
         break;
-      case TypeKind::Unknown:
-      case TypeKind::Integer:
-      case TypeKind::Char:
-      case TypeKind::Enumeration:
-      case TypeKind::Float:
-      case TypeKind::String:
-      case TypeKind::Set:
-      case TypeKind::Method:
-      case TypeKind::Array:
-      case TypeKind::Record:
-      case TypeKind::Interface:
-      case TypeKind::Int64:
-      case TypeKind::DynArray:
-      case TypeKind::ClassRef: {
+      case ArrayEntry::Float:
+      case ArrayEntry::String:
+      case ArrayEntry::Ordinal: {
         NativeValue v;
         CastSoapToNative(elem, SingleNodeText(item), IsNil(item, true), v);
         if (auto* s = std::get_if<std::string>(&v)) {

@@ -10,6 +10,33 @@ constexpr std::array<std::string_view, 2> kBooleanIdentifiers = {"False", "True"
 
 }  // namespace
 
+ArrayEntry ArrayEntryOf(TypeKind element_kind) {
+  switch (element_kind) {
+    case TypeKind::Class:
+      return ArrayEntry::Object;
+    case TypeKind::Variant:
+      return ArrayEntry::Variant;
+    case TypeKind::Float:
+      return ArrayEntry::Float;
+    case TypeKind::String:
+      return ArrayEntry::String;
+    case TypeKind::Unknown:
+    case TypeKind::Integer:
+    case TypeKind::Char:
+    case TypeKind::Enumeration:
+    case TypeKind::Set:
+    case TypeKind::Method:
+    case TypeKind::Array:
+    case TypeKind::Record:
+    case TypeKind::Interface:
+    case TypeKind::Int64:
+    case TypeKind::DynArray:
+    case TypeKind::ClassRef:
+      break;
+  }
+  return ArrayEntry::Ordinal;
+}
+
 std::string_view KindName(TypeKind kind) {
   switch (kind) {
     case TypeKind::Unknown:

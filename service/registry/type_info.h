@@ -37,6 +37,12 @@ enum class TypeKind {
   ClassRef,     // cannot travel
 };
 
+// How an entry of an array is held and written: an object, a variant, or a
+// simple value held as a float, a text or an ordinal (every other kind;
+// kinds without a text form are refused when such an entry is written).
+enum class ArrayEntry { Object, Variant, Float, String, Ordinal };
+ArrayEntry ArrayEntryOf(TypeKind element_kind);
+
 // The name of a kind as it appears in error messages ("Set", "Record"...).
 std::string_view KindName(TypeKind kind);
 
