@@ -23,8 +23,10 @@ char* Arena::Grow(size_t size, size_t align) {
   size_t block = std::max(next_block_, need);
   next_block_ = std::min(next_block_ * 2, kMaxBlock);
   const bool huge = block >= kMaxBlock;
-  if (huge) block = (block + kHugePage - 1) / kHugePage * kHugePage;
-  char* memory = static_cast<char*>(std::aligned_alloc(huge ? kHugePage : 16, block));
+  // aligned_alloc wants a size that is a multiple of the alignment.
+  const size_t alignment = huge ? kHugePage : 16;
+  block = (block + alignment - 1) / alignment * alignment;
+  char* memory = static_cast<char*>(std::aligned_alloc(alignment, block));
   if (memory == nullptr) throw std::bad_alloc();
   blocks_.emplace_back(memory);
   cur_ = memory;
@@ -138,12 +140,14 @@ const Decl* BindingOf(const ONode* node, const Atom* uri, bool prefixed_only) {
   return nullptr;
 }
 
-// Appends a declaration to the element's own ones.
+// The declarations and attributes of an element, made when it gets its
+// first one.
 out::Extra& ExtraOf(Tree& t, ONode* e) {
   if (e->extra == nullptr) e->extra = t.arena.New<out::Extra>();
   return *e->extra;
 }
 
+// Appends a declaration to the element's own ones.
 void AppendDecl(Tree& t, ONode* e, const Atom* prefix, const Atom* uri) {
   if (prefix == nullptr) {
     t.scope_node = nullptr;
