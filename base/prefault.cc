@@ -12,6 +12,18 @@ void PrepareForWriting(char* p, size_t n) {
   const auto page = static_cast<uintptr_t>(sysconf(_SC_PAGESIZE));
   const uintptr_t begin = (reinterpret_cast<uintptr_t>(p) + page - 1) & ~(page - 1);
   const uintptr_t end = (reinterpret_cast<uintptr_t>(p) + n) & ~(page - 1);
+#if defined(MADV_HUGEPAGE)
+  // The whole 2 MiB pieces of the buffer in huge pages, where the system
+  // allows them: one mapping per 2 MiB instead of 512, which costs a
+  // fraction of the time (on a virtual machine, where each new page is
+  // also mapped by the host, a tenth of it). The ends stay in small pages,
+  // so nothing beyond the buffer is mapped.
+  const uintptr_t huge_begin = (begin + kHugePage - 1) & ~(kHugePage - 1);
+  const uintptr_t huge_end = end & ~(kHugePage - 1);
+  if (huge_end > huge_begin) {
+    madvise(reinterpret_cast<void*>(huge_begin), huge_end - huge_begin, MADV_HUGEPAGE);
+  }
+#endif
   if (end > begin) madvise(reinterpret_cast<void*>(begin), end - begin, MADV_POPULATE_WRITE);
 #else
   (void)p;

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cassert>
 #include <climits>
+#include <new>
 
 #include "base/exception.h"
 #include "base/prefault.h"
@@ -19,13 +20,19 @@ namespace out {
 
 char* Arena::Grow(size_t size, size_t align) {
   const size_t need = size + align;
-  const size_t block = std::max(next_block_, need);
+  size_t block = std::max(next_block_, need);
   next_block_ = std::min(next_block_ * 2, kMaxBlock);
-  blocks_.emplace_back(new char[block]);
-  cur_ = blocks_.back().get();
+  const bool huge = block >= kMaxBlock;
+  // aligned_alloc wants a size that is a multiple of the alignment.
+  const size_t alignment = huge ? kHugePage : 16;
+  block = (block + alignment - 1) / alignment * alignment;
+  char* memory = static_cast<char*>(std::aligned_alloc(alignment, block));
+  if (memory == nullptr) throw std::bad_alloc();
+  blocks_.emplace_back(memory);
+  cur_ = memory;
   // A large tree fills block after block: map each one's pages in one go
   // rather than one fault at a time.
-  if (block >= kMaxBlock) PrepareForWriting(cur_, block);
+  if (huge) PrepareForWriting(cur_, block);
   end_ = cur_ + block;
   return reinterpret_cast<char*>((reinterpret_cast<uintptr_t>(cur_) + align - 1) &
                                  ~(uintptr_t{align} - 1));
@@ -133,12 +140,14 @@ const Decl* BindingOf(const ONode* node, const Atom* uri, bool prefixed_only) {
   return nullptr;
 }
 
-// Appends a declaration to the element's own ones.
+// The declarations and attributes of an element, made when it gets its
+// first one.
 out::Extra& ExtraOf(Tree& t, ONode* e) {
   if (e->extra == nullptr) e->extra = t.arena.New<out::Extra>();
   return *e->extra;
 }
 
+// Appends a declaration to the element's own ones.
 void AppendDecl(Tree& t, ONode* e, const Atom* prefix, const Atom* uri) {
   if (prefix == nullptr) {
     t.scope_node = nullptr;

@@ -10,6 +10,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 #include <new>
@@ -17,6 +18,8 @@
 #include <string_view>
 #include <unordered_map>
 #include <vector>
+
+#include "base/prefault.h"
 
 namespace vorn::xml::out {
 
@@ -51,11 +54,16 @@ class Arena {
  private:
   char* Grow(size_t size, size_t align);
 
-  std::vector<std::unique_ptr<char[]>> blocks_;
+  struct Free {
+    void operator()(char* p) const { std::free(p); }
+  };
+  std::vector<std::unique_ptr<char, Free>> blocks_;
   char* cur_ = nullptr;
   char* end_ = nullptr;
   size_t next_block_ = 16 * 1024;  // doubles up to kMaxBlock
-  static constexpr size_t kMaxBlock = size_t{2} << 20;
+  // The largest blocks are huge pages, aligned so that they are mapped as
+  // such (see PrepareForWriting).
+  static constexpr size_t kMaxBlock = kHugePage;
 };
 
 // Copies n bytes; short copies (most names and texts of an envelope) are
