@@ -36,4 +36,14 @@ EUnexpectedError CurrentError() {
   }
 }
 
+std::string CurrentErrorReport() {
+  try {
+    throw;
+  } catch (const Exception& e) {
+    return e.Report();
+  } catch (...) {
+    return CurrentError().Report();
+  }
+}
+
 }  // namespace vorn

@@ -28,4 +28,10 @@ class EUnexpectedError : public Exception {
 // "Unknown exception" otherwise. REQUIRES: called inside a catch block.
 EUnexpectedError CurrentError();
 
+// The report line ("ClassName: message") of the exception being handled, as
+// CurrentError() would give it, made without copying the message first (a
+// server's fault text can be as large as its reply). REQUIRES: called inside
+// a catch block.
+std::string CurrentErrorReport();
+
 }  // namespace vorn

@@ -40,7 +40,7 @@ Report Guarded(Step&& step) {
   try {
     return step();
   } catch (...) {
-    return {kExitError, {CurrentError().Report()}, {}};
+    return {kExitError, {CurrentErrorReport()}, {}};
   }
 }
 

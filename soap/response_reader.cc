@@ -78,6 +78,14 @@ std::string SingleNodeText(Node node) {
   return child.Value();
 }
 
+// The parts of a SOAP fault, taken from the reply's tree. The exception is
+// made from them once the tree is gone: a fault's texts can be as large as
+// the reply, and the tree holds them too.
+struct FaultParts {
+  bool message_is_detail = false;  // no reason text: the detail is the message
+  std::string message, lang, code, node, role, actor, detail;
+};
+
 class ResponseReader {
  public:
   explicit ResponseReader(TSOAPConvertOptions options) : options_(options) {}
@@ -91,7 +99,10 @@ class ResponseReader {
  private:
   void ProcessSuccess(Node msg, const TIntfMetaData& intf, const TIntfMethEntry& method,
                       TInvContext& ctx);
-  [[noreturn]] void ProcessFault(Node fault);
+  FaultParts ReadFault(Node fault) const;
+  // Reads the envelope; a fault is handed back rather than thrown.
+  std::optional<FaultParts> ReadEnvelope(std::string_view reply, const TIntfMetaData& intf,
+                                         const TIntfMethEntry& method, TInvContext& ctx);
   Node FindResultElement(Node msg, const InterfaceInfo& info, const std::string& return_name);
   void ReadResult(Node node, const TypeInfo* type, InvResult& result);
   ArrayValue ReadArray(Node node, const TypeInfo* type);
@@ -120,8 +131,29 @@ class ObjectReaderContext : public SoapObjectReader {
   Node only_;
 };
 
+// A fault's exception, built where it is thrown, never copied.
+ERemotableException MakeFault(FaultParts f) {
+  ERemotableException e(f.message_is_detail ? f.detail : std::move(f.message));
+  e.FaultReasonLang = std::move(f.lang);
+  e.FaultCode = std::move(f.code);
+  e.FaultNode = std::move(f.node);
+  e.FaultRole = std::move(f.role);
+  e.FaultActor = std::move(f.actor);
+  e.FaultDetail = std::move(f.detail);
+  return e;
+}
+
 void ResponseReader::Read(std::string_view reply, const TIntfMetaData& intf,
                           const TIntfMethEntry& method, TInvContext& ctx) {
+  if (std::optional<FaultParts> fault = ReadEnvelope(reply, intf, method, ctx)) {
+    throw MakeFault(std::move(*fault));
+  }
+}
+
+std::optional<FaultParts> ResponseReader::ReadEnvelope(std::string_view reply,
+                                                       const TIntfMetaData& intf,
+                                                       const TIntfMethEntry& method,
+                                                       TInvContext& ctx) {
   // A reply that would cost the parser too much is refused before it is parsed.
   if (auto breach = xml::ReplyLimitBreach(reply)) throw ESOAPDomConvertError(*breach);
   const xml::Document doc = xml::Document::Parse(reply);
@@ -149,10 +181,11 @@ void ResponseReader::Read(std::string_view reply, const TIntfMetaData& intf,
       seen_body = true;
       const Node msg = child.FirstElementChild();
       if (!msg) continue;
-      if (msg.LocalName() == "Fault") ProcessFault(msg);
+      if (msg.LocalName() == "Fault") return ReadFault(msg);
       ProcessSuccess(msg, intf, method, ctx);
     }
   }
+  return std::nullopt;
 }
 
 Node ResponseReader::FindResultElement(Node msg, const InterfaceInfo& info,
@@ -413,7 +446,7 @@ Variant ResponseReader::ReadVariant(Node node) {
   return Variant::FromString(node.Text());
 }
 
-void ResponseReader::ProcessFault(Node fault) {
+FaultParts ResponseReader::ReadFault(Node fault) const {
   const bool soap12 = options_.Has(TSOAPConvertOption::soSOAP12);
   Node code, reason, detail, actor, node_el, role;
   for (Node c = fault.FirstElementChild(); c; c = c.NextElementSibling()) {
@@ -431,38 +464,36 @@ void ResponseReader::ProcessFault(Node fault) {
       if (EqualsIgnoreCase(n, "faultactor")) actor = c;
     }
   }
-  std::string message;
-  std::string lang;
+  // SOAP 1.1 has no language, node or role; SOAP 1.2 no actor.
+  FaultParts f;
   if (reason && soap12) {
     for (Node t = reason.FirstElementChild(); t; t = t.NextElementSibling()) {
       if (EqualsIgnoreCase(t.LocalName(), "Text")) {
-        message = SingleNodeText(t);
-        lang = t.GetAttribute("lang", xml::kXmlNamespace).value_or("");
+        f.message = SingleNodeText(t);
+        f.lang = t.GetAttribute("lang", xml::kXmlNamespace).value_or("");
         break;
       }
     }
   } else if (reason) {
-    message = SingleNodeText(reason);
+    f.message = SingleNodeText(reason);
   }
-  // A fault's texts can be as large as the reply: each is made once, and the
-  // exception is built where it is thrown, never copied.
-  std::string detail_xml = detail ? StandaloneXml(detail) : std::string();
-  if (message.empty()) message = detail ? detail_xml : fault.Xml();
-  auto make = [&] {
-    ERemotableException e(std::move(message));
-    if (soap12) {
-      e.FaultReasonLang = lang;
-      if (code) e.FaultCode = code.Xml();
-      if (node_el) e.FaultNode = node_el.Text();
-      if (role) e.FaultRole = role.Text();
+  if (detail) f.detail = StandaloneXml(detail);
+  if (f.message.empty()) {
+    if (detail) {
+      f.message_is_detail = true;
     } else {
-      if (actor) e.FaultActor = actor.Text();
-      if (code) e.FaultCode = code.Text();
+      f.message = fault.Xml();
     }
-    if (detail) e.FaultDetail = std::move(detail_xml);
-    return e;
-  };
-  throw make();
+  }
+  if (soap12) {
+    if (code) f.code = code.Xml();
+    if (node_el) f.node = node_el.Text();
+    if (role) f.role = role.Text();
+  } else {
+    if (actor) f.actor = actor.Text();
+    if (code) f.code = code.Text();
+  }
+  return f;
 }
 
 }  // namespace

@@ -20,6 +20,9 @@ namespace {
 // no intermediate copies. Non-ASCII characters are written as they are.
 class Serializer {
  public:
+  // Texts are escaped this many bytes at a time.
+  static constexpr size_t kChunk = 4 * 1024;
+
   explicit Serializer(size_t size_guess) {
     // Map a large buffer's pages in one go before they are first written.
     const size_t size = size_guess + 64;
@@ -81,7 +84,6 @@ class Serializer {
 
  private:
   // Small enough that the room kept for the worst case stays small.
-  static constexpr size_t kChunk = 4 * 1024;
   static constexpr size_t kPrefaultSize = 1 << 20;
 
   // Makes room for `n` more bytes.
@@ -175,13 +177,13 @@ class Serializer {
 };
 
 // A guess at the serialized size of `node`, so the output buffer is
-// allocated about once: its character data plus room for escapes and markup.
+// allocated about once: texts as escaped (counted, so that a large text
+// costs no more than its markup), plus room for the markup around them.
 size_t SizeGuess(const xmlNode* node) {
   size_t size = 64;
-  if (node->type == XML_TEXT_NODE || node->type == XML_CDATA_SECTION_NODE ||
-      node->type == XML_COMMENT_NODE) {
-    const size_t len = CharacterData(Wrap(node)).size();
-    return size + len + len / 2;
+  if (node->type == XML_TEXT_NODE) return size + EscapedTextSize(CharacterData(Wrap(node)));
+  if (node->type == XML_CDATA_SECTION_NODE || node->type == XML_COMMENT_NODE) {
+    return size + CharacterData(Wrap(node)).size();
   }
   if (HoldsChildren(Wrap(node))) {
     for (const xmlNode* c = node->children; c != nullptr; c = c->next) size += SizeGuess(c);
@@ -193,7 +195,12 @@ size_t SizeGuess(const xmlNode* node) {
 
 std::string WriteMarkup(Node node, std::string_view prefix) {
   const xmlNode* n = Unwrap<xmlNode>(node);
-  Serializer out(prefix.size() + SizeGuess(n));
+  size_t guess = prefix.size() + SizeGuess(n);
+  // A text escaped a chunk at a time asks room for the chunk's worst case:
+  // the room for the last chunk is added, so that the buffer never doubles
+  // near its end.
+  if (guess > Serializer::kChunk) guess += Serializer::kChunk * kLongestEscape + kEscapeBlockRoom;
+  Serializer out(guess);
   out.Raw(prefix);
   out.Write(n);
   return out.Take();
