@@ -7,6 +7,20 @@
 
 namespace vorn {
 
+void AdviseHugePages(void* p, size_t n) {
+#if defined(MADV_HUGEPAGE)
+  const auto begin = reinterpret_cast<uintptr_t>(p);
+  const uintptr_t huge_begin = (begin + kHugePage - 1) & ~(kHugePage - 1);
+  const uintptr_t huge_end = (begin + n) & ~(kHugePage - 1);
+  if (huge_end > huge_begin) {
+    madvise(reinterpret_cast<void*>(huge_begin), huge_end - huge_begin, MADV_HUGEPAGE);
+  }
+#else
+  (void)p;
+  (void)n;
+#endif
+}
+
 void PrepareForWriting(char* p, size_t n) {
 #if defined(MADV_POPULATE_WRITE)
   const auto page = static_cast<uintptr_t>(sysconf(_SC_PAGESIZE));

@@ -13,18 +13,11 @@
 #include <unordered_map>
 #include <utility>
 
+#include "soap/xml/library.h"
 #include "soap/xml/xml_errors.h"
 
 namespace vorn::xml {
 namespace {
-
-const xmlChar* X(const char* s) { return reinterpret_cast<const xmlChar*>(s); }
-const char* C(const xmlChar* s) { return reinterpret_cast<const char*>(s); }
-
-void InitLibrary() {
-  static std::once_flag once;
-  std::call_once(once, [] { xmlInitParser(); });
-}
 
 // libxml2's message as one line: line breaks become blanks, and trailing
 // blanks go.

@@ -2,13 +2,16 @@
 
 #include <libxml/parser.h>
 #include <libxml/tree.h>
+#include <libxml/xmlmemory.h>
 
 #include <climits>
+#include <cstdlib>
 #include <mutex>
 #include <optional>
 #include <string>
 
 #include "base/exception.h"
+#include "base/prefault.h"
 #include "soap/xml/library.h"
 #include "soap/xml/namespace_scope.h"
 #include "soap/xml/referenced_texts.h"
@@ -34,11 +37,37 @@ void ReplaceChildren(xmlNode* element, xmlNode* child) {
   xmlAddChild(element, child);
 }
 
+// The library's allocation functions: the C library's, with large blocks
+// (a reply's text, a parser's buffers) advised as huge-page candidates.
+void* LibMalloc(size_t n) {
+  void* p = std::malloc(n);
+  if (p != nullptr && n >= kHugeAdviceSize) AdviseHugePages(p, n);
+  return p;
+}
+
+void* LibRealloc(void* p, size_t n) {
+  void* q = std::realloc(p, n);
+  if (q != nullptr && n >= kHugeAdviceSize) AdviseHugePages(q, n);
+  return q;
+}
+
 }  // namespace
 
 void InitLibrary() {
   static std::once_flag once;
-  std::call_once(once, [] { xmlInitParser(); });
+  std::call_once(once, [] {
+    // Only where the library still uses the C library's functions: a
+    // program that set its own keeps them.
+    xmlFreeFunc free_fn = nullptr;
+    xmlMallocFunc malloc_fn = nullptr;
+    xmlReallocFunc realloc_fn = nullptr;
+    xmlStrdupFunc strdup_fn = nullptr;
+    if (xmlMemGet(&free_fn, &malloc_fn, &realloc_fn, &strdup_fn) == 0 && free_fn == std::free &&
+        malloc_fn == std::malloc && realloc_fn == std::realloc) {
+      xmlMemSetup(std::free, LibMalloc, LibRealloc, strdup_fn);
+    }
+    xmlInitParser();
+  });
 }
 
 void Document::Free::operator()(NodeHandle* doc) const {
