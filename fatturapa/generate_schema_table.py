@@ -147,11 +147,11 @@ def main():
             if p["codes"] and p["type"] not in code_lists:
                 code_lists[p["type"]] = p["codes"]
     for name, codes in sorted(code_lists.items()):
-        lines.append("const std::string_view kCodes_%s[] = {%s};" %
+        lines.append("constexpr std::string_view kCodes_%s[] = {%s};" %
                      (name, ", ".join(cpp_string(c) for c in codes)))
     lines.append("")
     for t in types:
-        lines.append("const SchemaParticle kParts_%s[] = {" % t["name"])
+        lines.append("constexpr SchemaParticle kParts_%s[] = {" % t["name"])
         for p in t["parts"]:
             codes = "kCodes_%s" % p["type"] if p["codes"] else "{}"
             lines.append("    {%s, %s, %s, ValueForm::%s, %s, %d, %du, %s}," % (
@@ -162,7 +162,7 @@ def main():
             lines.append("    {}, // no content")
         lines.append("};")
     lines.append("")
-    lines.append("const SchemaType kTypes[] = {")
+    lines.append("constexpr SchemaType kTypes[] = {")
     for t in types:
         count = len(t["parts"])
         lines.append("    {%s, %s, %s, ValueForm::%s, {kParts_%s, %d}}," % (
@@ -172,12 +172,12 @@ def main():
     lines.append("")
     lines.append("}  // namespace")
     lines.append("")
-    lines.append("const std::string_view kFatturaPANamespace = %s;" %
+    lines.append("constexpr std::string_view kFatturaPANamespace = %s;" %
                  cpp_string(gen.fatturapa.target))
-    lines.append("const std::string_view kSignatureNamespace = %s;" %
+    lines.append("constexpr std::string_view kSignatureNamespace = %s;" %
                  cpp_string(gen.xmldsig.target))
-    lines.append("const std::string_view kRootElement = \"FatturaElettronica\";")
-    lines.append("const std::string_view kRootType = %s;" % cpp_string(root_type))
+    lines.append("constexpr std::string_view kRootElement = \"FatturaElettronica\";")
+    lines.append("constexpr std::string_view kRootType = %s;" % cpp_string(root_type))
     lines.append("")
     lines.append("std::span<const SchemaType> SchemaTypes() { return kTypes; }")
     lines.append("")
