@@ -1,6 +1,7 @@
 #include "service/registry/remotable.h"
 
 #include <cassert>
+#include <mutex>
 
 #include "base/exception.h"
 
@@ -71,17 +72,22 @@ ClassInfo::ClassInfo(std::string_view n, std::string_view u, const ClassInfo* p,
       own_props_(own_props) {}
 
 void ClassInfo::Build() const {
-  std::call_once(once_, [this] {
-    if (parent != nullptr) props_ = parent->Properties();
-    if (own_props_ != nullptr) {
-      for (PropInfo& p : own_props_()) {
-        assert(p.type != nullptr && p.access != nullptr);
-        p.declared_in = this;
-        props_.push_back(p);
-        ++own_count_;
-      }
+  // Checked without the lock once built. A lock rather than a once flag:
+  // the C library wakes waiters of a once flag with a system call, one per
+  // class at start-up.
+  if (built_.load(std::memory_order_acquire)) return;
+  const std::lock_guard<std::mutex> lock(build_mutex_);
+  if (built_.load(std::memory_order_relaxed)) return;
+  if (parent != nullptr) props_ = parent->Properties();
+  if (own_props_ != nullptr) {
+    for (PropInfo& p : own_props_()) {
+      assert(p.type != nullptr && p.access != nullptr);
+      p.declared_in = this;
+      props_.push_back(p);
+      ++own_count_;
     }
-  });
+  }
+  built_.store(true, std::memory_order_release);
 }
 
 const PropList& ClassInfo::Properties() const {

@@ -18,6 +18,7 @@
 // class_table.h wraps this in the one-table form that classes use.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -121,7 +122,8 @@ struct ClassInfo {
   void Build() const;
 
   PropList (*own_props_)();
-  mutable std::once_flag once_;
+  mutable std::mutex build_mutex_;
+  mutable std::atomic<bool> built_{false};
   mutable PropList props_;
   mutable size_t own_count_ = 0;
 };
