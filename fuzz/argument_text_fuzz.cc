@@ -13,6 +13,7 @@
 #include <string>
 #include <string_view>
 
+#include "base/utf8.h"
 #include "cli/argument_text.h"
 #include "cli/cli_errors.h"
 #include "cli/locale_charset.h"
