@@ -26,6 +26,10 @@
 
 namespace {
 
+// 128-bit integers, a compiler extension.
+__extension__ using U128 = unsigned __int128;
+__extension__ using I128 = __int128;
+
 // `text` with bytes outside printable ASCII written as \xHH.
 std::string Escaped(std::string_view text) {
   std::string out;
@@ -65,8 +69,8 @@ bool ModelInteger(std::string_view t, int bits, int64_t& out) {
     hex = false;
   }
   if (digits.empty()) return false;
-  const unsigned __int128 modulus = static_cast<unsigned __int128>(1) << bits;
-  unsigned __int128 v = 0;
+  const U128 modulus = static_cast<U128>(1) << bits;
+  U128 v = 0;
   int significant = 0;
   for (char c : digits) {
     int d = -1;
@@ -82,9 +86,9 @@ bool ModelInteger(std::string_view t, int bits, int64_t& out) {
   if (!hex && v > (modulus / 2) - (negative ? 0 : 1)) return false;
   if (negative) v = (modulus - v) % modulus;
   // The low `bits` bits as a two's-complement value.
-  const unsigned __int128 half = modulus / 2;
-  const __int128 s = v >= half ? static_cast<__int128>(v) - static_cast<__int128>(modulus)
-                               : static_cast<__int128>(v);
+  const U128 half = modulus / 2;
+  const I128 s =
+      v >= half ? static_cast<I128>(v) - static_cast<I128>(modulus) : static_cast<I128>(v);
   out = static_cast<int64_t>(s);
   return true;
 }
