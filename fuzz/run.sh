@@ -65,7 +65,9 @@ seed() {
       local f
       for f in "$root"/fuzz/corpus/reply_reader/* "${golden[@]}"; do
         { printf '\377'; cat "$f"; } >"$dest/$(basename "$f")"
-      done ;;
+      done
+      # Earlier findings, kept with their own first byte.
+      cp "$root"/fuzz/corpus/reply_limits/* "$dest"/ ;;
     xml_parse_fuzz)
       cp "$root"/fuzz/corpus/xml_parse/* "$root"/fuzz/corpus/reply_reader/* "${golden[@]}" \
         "${examples[@]}" "$dest"/ ;;

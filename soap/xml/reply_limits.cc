@@ -200,10 +200,13 @@ std::optional<std::string> Scanner<W, Big>::Element(size_t& i) {
     return "more than " + std::to_string(limits_.max_namespaces) +
            " namespace declarations in scope";
   }
+  // An empty element ("<e/>") is as deep as one with content; only the
+  // latter stays open.
+  if (depth_ + 1 > limits_.max_depth) {
+    return "elements nested more than " + std::to_string(limits_.max_depth) + " deep";
+  }
   if (previous != '/') {
-    if (++depth_ > limits_.max_depth) {
-      return "elements nested more than " + std::to_string(limits_.max_depth) + " deep";
-    }
+    ++depth_;
     open_declarations_.push_back(declarations);
     namespaces_ += declarations;
   }

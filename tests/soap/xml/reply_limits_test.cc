@@ -48,7 +48,8 @@ TEST(ReplyLimitsTest, CountsNodesAttributesAndDepth) {
       {"<a p='1' q='2' r='3'/>", std::nullopt},
       {"<a p='1' q='2'><b r='1' s='2'/></a>", std::nullopt},  // 2 elements + 4 attributes
       {"<a p='1' q='2' r='3'><b s='1' t='2'/></a>", "Reply refused: more than 10 nodes"},
-      {"<a><b><c><d><e/></d></c></b></a>", std::nullopt},
+      {"<a><b><c><d/></c></b></a>", std::nullopt},
+      {"<a><b><c><d><e/></d></c></b></a>", "Reply refused: elements nested more than 4 deep"},
       {"<a xmlns='u' xmlns:p='v'><p:b/></a>", std::nullopt},
       {"<a xmlns='u' xmlns:p = 'v'><b xmlns:q='w'/></a>",
        "Reply refused: more than 2 namespace declarations in scope"},
