@@ -11,12 +11,10 @@ namespace vorn {
 // an older kernel nothing happens and the pages fault in as usual.
 void PrepareForWriting(char* p, size_t n);
 
-// Tells the system that the whole 2 MiB pieces of p[0, n) may be mapped in
-// huge pages when they are first written; nothing is mapped now.
+// Tells the system that the whole 2 MiB pieces of a block p[0, n) of 4 MiB
+// or more may be mapped in huge pages when they are first written; nothing
+// is mapped now, and smaller blocks (or null) are left as they are.
 void AdviseHugePages(void* p, size_t n);
-
-// Blocks from this size up are worth that advice.
-inline constexpr size_t kHugeAdviceSize = size_t{4} << 20;
 
 // The size of a huge page: a buffer aligned to it and at least this large
 // is mapped in huge pages by PrepareForWriting.

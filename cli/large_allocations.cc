@@ -11,7 +11,7 @@
 void* operator new(std::size_t n) {
   for (;;) {
     if (void* p = std::malloc(n == 0 ? 1 : n)) {
-      if (n >= vorn::kHugeAdviceSize) vorn::AdviseHugePages(p, n);
+      vorn::AdviseHugePages(p, n);
       return p;
     }
     const std::new_handler handler = std::get_new_handler();

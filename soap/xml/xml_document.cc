@@ -41,13 +41,13 @@ void ReplaceChildren(xmlNode* element, xmlNode* child) {
 // (a reply's text, a parser's buffers) advised as huge-page candidates.
 void* LibMalloc(size_t n) {
   void* p = std::malloc(n);
-  if (p != nullptr && n >= kHugeAdviceSize) AdviseHugePages(p, n);
+  AdviseHugePages(p, n);
   return p;
 }
 
 void* LibRealloc(void* p, size_t n) {
   void* q = std::realloc(p, n);
-  if (q != nullptr && n >= kHugeAdviceSize) AdviseHugePages(q, n);
+  AdviseHugePages(q, n);
   return q;
 }
 
